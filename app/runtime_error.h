@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+// A runtime error as the command-line path's error trap sees it: number, source, description.
+class RuntimeError : public std::runtime_error {
+ public:
+  RuntimeError(int32_t number, std::u16string source, std::u16string description)
+      : std::runtime_error("Velmora runtime error"),
+        number_(number),
+        source_(std::move(source)),
+        description_(std::move(description)) {}
+
+  int32_t Number() const { return number_; }
+  const std::u16string& Source() const { return source_; }
+  const std::u16string& Description() const { return description_; }
+
+ private:
+  int32_t number_;
+  std::u16string source_;
+  std::u16string description_;
+};
+
+inline constexpr int32_t kErrInvalidCall = 5;
+inline constexpr int32_t kErrOverflow = 6;
+inline constexpr int32_t kErrSubscript = 9;
+inline constexpr int32_t kErrObjectNotSet = 91;
+inline constexpr int32_t kErrBadControlIndex = 340;
+
+// An error raised by the program's own code: source "Velmora", the standard description.
+RuntimeError ProgramError(int32_t number);

@@ -1,0 +1,60 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+// The classic 124-byte DEVMODEA: everything up to and including dmDisplayFrequency.
+// The program touches only dmFields and the three mode fields; the rest travels untouched
+// from an enumeration to a later apply.
+struct DisplayModeRecord {
+  char dmDeviceName[32];
+  uint16_t dmSpecVersion;
+  uint16_t dmDriverVersion;
+  uint16_t dmSize;
+  uint16_t dmDriverExtra;
+  uint32_t dmFields;
+  uint8_t dmPositionOrPrinterFields[16];  // dmPosition, dmDisplayOrientation, dmDisplayFixedOutput
+  int16_t dmColor;
+  int16_t dmDuplex;
+  int16_t dmYResolution;
+  int16_t dmTTOption;
+  int16_t dmCollate;
+  char dmFormName[32];
+  uint16_t dmLogPixels;
+  int32_t dmBitsPerPel;
+  int32_t dmPelsWidth;
+  int32_t dmPelsHeight;
+  uint32_t dmDisplayFlags;
+  uint32_t dmDisplayFrequency;
+};
+static_assert(sizeof(DisplayModeRecord) == 124);
+static_assert(offsetof(DisplayModeRecord, dmSize) == 36);
+static_assert(offsetof(DisplayModeRecord, dmFields) == 40);
+static_assert(offsetof(DisplayModeRecord, dmBitsPerPel) == 104);
+static_assert(offsetof(DisplayModeRecord, dmPelsWidth) == 108);
+static_assert(offsetof(DisplayModeRecord, dmPelsHeight) == 112);
+static_assert(offsetof(DisplayModeRecord, dmDisplayFrequency) == 120);
+
+inline constexpr int32_t ENUM_CURRENT_SETTINGS = -1;
+inline constexpr uint32_t DM_BITSPERPEL = 0x40000;
+inline constexpr uint32_t DM_PELSWIDTH = 0x80000;
+inline constexpr uint32_t DM_PELSHEIGHT = 0x100000;
+inline constexpr int32_t CDS_UPDATEREGISTRY = 1;
+
+inline constexpr int32_t DISP_CHANGE_SUCCESSFUL = 0;
+inline constexpr int32_t DISP_CHANGE_RESTART = 1;
+inline constexpr int32_t DISP_CHANGE_FAILED = -1;
+inline constexpr int32_t DISP_CHANGE_BADMODE = -2;
+inline constexpr int32_t DISP_CHANGE_NOTUPDATED = -3;
+inline constexpr int32_t DISP_CHANGE_BADFLAGS = -4;
+inline constexpr int32_t DISP_CHANGE_BADPARAM = -5;
+
+// The display-settings service of the device the program runs on (device name always null).
+class DisplaySettings {
+ public:
+  virtual ~DisplaySettings() = default;
+  // EnumDisplaySettingsA(NULL, modeNum, record): nonzero while mode modeNum exists.
+  // modeNum ENUM_CURRENT_SETTINGS reads the mode in force.
+  virtual int32_t Enumerate(int32_t modeNum, DisplayModeRecord& record) = 0;
+  // ChangeDisplaySettingsA(record, flags): a DISP_CHANGE_* code.
+  virtual int32_t Change(DisplayModeRecord& record, int32_t flags) = 0;
+};

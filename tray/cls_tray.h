@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/gui_runtime.h"
+#include "platform/tray_shell.h"
+
+inline constexpr int32_t kTipChars = 64;
+inline constexpr int32_t NIF_MESSAGE = 1, NIF_ICON = 2, NIF_TIP = 4;
+inline constexpr int32_t WM_MOUSEMOVE = 0x200;
+
+// The icon record, kept as the program's own types; the shell sees its 88-byte ANSI form.
+struct IconData {
+  int32_t cbSize = 0;
+  int32_t hWnd = 0;
+  int32_t uID = 0;
+  int32_t uFlags = 0;
+  int32_t uCallbackMessage = 0;
+  int32_t hIcon = 0;
+  std::u16string szTip = std::u16string(kTipChars, u'\0');  // always exactly 64 characters
+};
+
+// One icon in the notification area. Setting ToolTipText or Picture only changes the record;
+// the shell sees the change at the next Modify.
+class clsTray {
+ public:
+  clsTray(TrayShell& shell, GuiRuntime& runtime) : shell_(shell), runtime_(runtime) {}
+
+  void Init(int32_t hWnd, const std::optional<Picture>& pIcon, const std::u16string& TipText, int32_t ID);
+  void Delete() { Send(NIM_DELETE); }
+  void Modify() { Send(NIM_MODIFY); }
+  std::u16string ToolTipText() const { return data_.szTip; }
+  // Turns a pointer X in twips back into pixels: for a tray callback, the mouse-message code.
+  int32_t MouseEvent(float X) const;
+  void ToolTipText(const std::u16string& newChar) { data_.szTip = StoredTip(newChar); }
+  void Picture(const std::optional<::Picture>& pIcon) { data_.hIcon = HandleOf(pIcon); }
+
+  // Adds the icon again from the stored record, after the shell has restarted.
+  void Restore() { Send(NIM_ADD); }
+
+  const IconData& Data() const { return data_; }
+
+  // The tooltip storage rule: text, one NUL, spaces to 64 characters; longer texts cut at 64.
+  static std::u16string StoredTip(const std::u16string& text);
+
+ private:
+  static int32_t HandleOf(const std::optional<::Picture>& pIcon);
+  void Send(int32_t message);
+
+  TrayShell& shell_;
+  GuiRuntime& runtime_;
+  IconData data_;
+};
