@@ -1,6 +1,6 @@
 #include "app/runtime_error.h"
 
-#include "app/version.h"
+#include "app/text.h"
 
 namespace {
 std::u16string StandardDescription(int32_t number) {
@@ -17,4 +17,13 @@ std::u16string StandardDescription(int32_t number) {
 
 RuntimeError ProgramError(int32_t number) {
   return RuntimeError(number, std::u16string(kAppTitle), StandardDescription(number));
+}
+
+std::u16string ErrorBoxText(const RuntimeError& e) {
+  if (e.Number() == kErrInvalidCall)
+    return u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
+  return u"エラーです。\r\n"
+         u"オブジェクト : " + e.Source() + u"\r\n"
+         u"エラー番号   : " + Decimal(e.Number()) + u"\r\n" +
+         e.Description() + u"\r\n" + VersionText();
 }

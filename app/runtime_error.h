@@ -30,3 +30,7 @@ inline constexpr int32_t kErrBadControlIndex = 340;
 
 // An error raised by the program's own code: source "Velmora", the standard description.
 RuntimeError ProgramError(int32_t number);
+
+// The text of the error box: the two-line syntax message for error 5, otherwise five lines
+// with the source, the number, the description and the version.
+std::u16string ErrorBoxText(const RuntimeError& e);

@@ -32,6 +32,9 @@ class frmMain {
  public:
   explicit frmMain(Platform platform) : p_(platform) {}
 
+  // Loads the form as the process starts; reports an error that stops start-up and ends.
+  void Start();
+
   // Events.
   void Form_Load();
   void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
@@ -52,7 +55,10 @@ class frmMain {
   void ChangeMode(const int32_t& modeIndex);
   void ReportChangeResult(int32_t result);
   // The "/s" path: applies the mode named on the command line and ends the program.
-  [[noreturn]] void CommandLineMode();
+  void CommandLineMode();
+
+  // The About window's notice: three sentences on three lines.
+  static std::u16string NoticeText();
 
   // The form's only tray object, created on first use.
   clsTray& Tray();
@@ -70,5 +76,6 @@ class frmMain {
  private:
   Platform p_;
   std::unique_ptr<clsTray> tray_;
-  bool screenSaverOff_ = false;  // the Click handler's own flag: switched off by this program
+  bool screenSaverOff_ = false;
+  bool popupPending_ = false;    // a press is between bringing the form forward and the menu closing  // the Click handler's own flag: switched off by this program
 };

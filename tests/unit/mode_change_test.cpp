@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "fake/form_fixture.h"
+
+namespace {
+
+struct ResultCase {
+  int32_t code;
+  const char16_t* message;  // nullptr: no box
+};
+
+class ChangeResult : public FormTest, public testing::WithParamInterface<ResultCase> {};
+
+TEST_P(ChangeResult, ReportsEachCodeAfterRefreshingTheIndication) {
+  Build();
+  fake.display.changeResults = {GetParam().code};
+  fake.runtime.log.clear();
+  const size_t shellCalls = fake.shell.calls.size();
+  form.ChangeMode(form.MenuModeIndex[1]);  // 1024x768x16, listed first
+
+  ASSERT_EQ(fake.display.applied.size(), 1u);
+  const DisplayModeRecord& applied = fake.display.applied[0];
+  EXPECT_EQ(applied.dmFields, 0x1C0000u);
+  EXPECT_EQ(applied.dmPelsWidth, 1024);
+  EXPECT_EQ(applied.dmPelsHeight, 768);
+  EXPECT_EQ(applied.dmBitsPerPel, 16);
+  EXPECT_EQ(applied.dmDisplayFrequency, 60u);  // carried from the enumeration, not requested
+  EXPECT_EQ(fake.display.appliedFlags[0], CDS_UPDATEREGISTRY);
+  EXPECT_EQ(fake.shell.calls.size(), shellCalls + 1);  // the tooltip was pushed before any box
+
+  if (GetParam().message) {
+    ASSERT_EQ(fake.runtime.boxes.size(), 1u);
+    EXPECT_EQ(fake.runtime.boxes[0].prompt, GetParam().message);
+    EXPECT_EQ(fake.runtime.boxes[0].buttons, 0);
+  } else {
+    EXPECT_TRUE(fake.runtime.boxes.empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, ChangeResult,
+    testing::Values(ResultCase{0, nullptr}, ResultCase{1, u"設定を反映するためには再起動が必要です。"},
+                    ResultCase{-1, u"失敗しました。"}, ResultCase{-2, u"不正なモードです。"},
+                    ResultCase{-3, u"設定をレジストリに書き込めません。"}, ResultCase{-4, nullptr},
+                    ResultCase{-5, u"不正なパラメータです。"}, ResultCase{2, nullptr}, ResultCase{-6, nullptr},
+                    ResultCase{INT32_MIN, nullptr}));
+
+TEST_F(FormTest, SuccessMovesTheTickBeforeAnythingElse) {
+  Build();
+  form.ChangeMode(form.MenuModeIndex[1]);
+  EXPECT_EQ(Ticked(), (std::vector<int16_t>{1}));
+  EXPECT_EQ(Tip(), u"1024x768ピクセル 16ビット");
+}
+
+TEST_F(FormTest, RestartNeededShowsTheModeInForceWhileTheBoxIsUp) {
+  Build();
+  fake.display.changeResults = {1};
+  fake.display.current = Mode(640, 480, 16);  // changed behind the program's back
+  std::u16string tipAtBox;
+  std::vector<int16_t> tickedAtBox;
+  fake.runtime.onMsgBox = [&] {
+    tipAtBox = Tip();
+    tickedAtBox = Ticked();
+  };
+  form.ChangeMode(form.MenuModeIndex[1]);
+  ASSERT_EQ(fake.runtime.boxes.size(), 1u);
+  EXPECT_EQ(tipAtBox, u"640x480ピクセル 16ビット");
+  EXPECT_EQ(tickedAtBox, (std::vector<int16_t>{0}));
+}
+
+TEST_F(FormTest, AnIndexNoLongerListedIsAppliedZeroFilledAndReported) {
+  Build();
+  fake.display.changeResults = {-2};
+  form.ChangeMode(999);
+  ASSERT_EQ(fake.display.applied.size(), 1u);
+  EXPECT_EQ(fake.display.applied[0].dmPelsWidth, 0);
+  EXPECT_EQ(fake.display.applied[0].dmSize, 0);
+  EXPECT_EQ(fake.display.applied[0].dmFields, 0x1C0000u);
+  ASSERT_EQ(fake.runtime.boxes.size(), 1u);
+  EXPECT_EQ(fake.runtime.boxes[0].prompt, u"不正なモードです。");
+}
+
+}  // namespace

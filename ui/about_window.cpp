@@ -1,0 +1,27 @@
+#include "ui/frm_main.h"
+
+// Three sentences, each indented with an ideographic space and closed with "。".
+std::u16string frmMain::NoticeText() {
+  return u"\u3000Velmoraはタスクトレイから画面の解像度と色数を切り替えるソフトです。\r\n"
+         u"\u3000このソフトの著作権はVelmora開発チームが保有しています。\r\n"
+         u"\u3000このソフトを使用したことによる損害について、Velmora開発チームは一切の責任を負いません。";
+}
+
+void frmMain::Show() {
+  Visible = true;
+  p_.runtime.SetFormVisible(true);
+}
+
+void frmMain::cmdOK_Click() {
+  Visible = false;
+  p_.runtime.SetFormVisible(false);
+}
+
+// Only a close request from the window's control menu is refused: it hides the window instead.
+void frmMain::Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode) {
+  if (UnloadMode == vbFormControlMenu) {
+    Cancel = -1;
+    Visible = false;
+    p_.runtime.SetFormVisible(false);
+  }
+}
