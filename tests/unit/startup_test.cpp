@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/runtime_error.h"
+#include "app/version.h"
 #include "fake/form_fixture.h"
 
 namespace {
@@ -17,6 +18,11 @@ TEST_F(FormTest, LoadFillsTheLabelsAddsTheIconBuildsTheMenuAndStaysResident) {
   EXPECT_EQ(Module::CommandBase, 4);
   EXPECT_TRUE(fake.runtime.visibility.empty());  // start-up never shows the window
   EXPECT_TRUE(fake.runtime.boxes.empty());
+}
+
+TEST(Version, TheProgramAndItsResourcesShareOneVersion) {
+  EXPECT_EQ(kVersionMajor, PROJECT_VERSION_MAJOR);
+  EXPECT_EQ(kVersionMinor, PROJECT_VERSION_MINOR);
 }
 
 TEST_F(FormTest, NoticeIsThreeIndentedSentencesOnThreeLines) {

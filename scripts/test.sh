@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs every test of Velmora: installs what is missing, builds the native unit tests and both Windows
+# builds, then runs the unit, resource, package and end-to-end tests (Wine on a private Xvfb), the
+# sanitizer build, a bounded fuzz run and the Linux build's end-to-end tests.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+start=$(date +%s)
+failed=()
+step() {  # step NAME COMMAND...: runs a step, remembers a failure, goes on with the rest
+  local name=$1; shift
+  echo "== $name"
+  if ! "$@"; then failed+=("$name"); fi
+}
+build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$(nproc)"; }
+
+bash scripts/setup.sh || exit 1
+[ -f scripts/setup-linux.sh ] && { bash scripts/setup-linux.sh || exit 1; }
+
+step "build win32" build win32
+step "build win64" build win64
+step "package win32" cmake --build --preset win32 --target package
+step "package win64" cmake --build --preset win64 --target package
+step "build host" build host
+step "unit, resource, package and end-to-end tests" ctest --preset host
+step "sanitizers" bash -c 'cmake --preset host-asan >/dev/null && cmake --build --preset host-asan -j "$(nproc)" && ctest --preset host-asan'
+[ -f tests/fuzz/run_fuzz.sh ] && step "fuzz" bash tests/fuzz/run_fuzz.sh "${VELMORA_FUZZ_SECONDS:-60}"
+[ -f tests/linux/run_tests.sh ] && step "linux end-to-end" bash tests/linux/run_tests.sh
+
+echo "== all tests took $(( $(date +%s) - start )) s"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "all test steps passed"
