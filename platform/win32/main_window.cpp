@@ -1,0 +1,235 @@
+#include "platform/win32/main_window.h"
+
+#include <exception>
+
+#include "app/version.h"
+#include "platform/win32/res/resource_ids.h"
+#include "platform/win32/win_gui_runtime.h"
+#include "ui/frm_main.h"
+
+namespace win32 {
+namespace {
+
+constexpr char kWindowClass[] = "VelmoraMainForm";
+constexpr char16_t kJapaneseFace[] = u"ＭＳ Ｐゴシック";
+
+// The design-time layout, in twips: left, top, right, bottom of each control's frame.
+constexpr int kClientWidth = 4695, kClientHeight = 2535;
+constexpr RECT kPicIcon{120, 120, 120 + 540, 120 + 540};
+constexpr RECT kCmdOK{1680, 2040, 1680 + 1335, 2040 + 375};
+constexpr RECT kLblSoftName{840, 240, 840 + 1185, 240 + 240};
+constexpr RECT kLblVersion{2160, 300, 2160 + 270, 300 + 180};
+constexpr RECT kLblCopyright{240, 840, 240 + 4215, 840 + 1095};
+constexpr RECT kPicMiniIcon{3120, 2040, 3120 + 300, 2040 + 300};
+
+// A picture box sizes itself to its picture plus a two-pixel sunken border on each side.
+constexpr int kPictureBorder = 2;
+
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kFormExStyle = WS_EX_WINDOWEDGE;
+
+// Mouse-button and shift-key states the way the form's MouseMove event reports them.
+int16_t ButtonState(WPARAM keys) {
+  return static_cast<int16_t>(((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) |
+                              ((keys & MK_MBUTTON) ? 4 : 0));
+}
+
+int16_t ShiftState(WPARAM keys) {
+  return static_cast<int16_t>(((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
+                              (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, WinGuiRuntime& runtime) : instance_(instance), runtime_(runtime) {}
+
+MainWindow::~MainWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (owner_) DestroyWindow(owner_);
+}
+
+bool MainWindow::Create() {
+  HDC screen = GetDC(nullptr);
+  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
+  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+
+  bigIcon_.reset(
+      static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_VELMORA), IMAGE_ICON, 32, 32, 0)));
+  smallIcon_.reset(
+      static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_VELMORA), IMAGE_ICON, 16, 16, 0)));
+
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance_;
+  windowClass.hIcon = bigIcon_.get();
+  windowClass.hIconSm = smallIcon_.get();
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kWindowClass;
+  if (!RegisterClassExA(&windowClass)) return false;
+
+  // An owned window never gets a taskbar button; the owner itself is never shown.
+  owner_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+
+  RECT frame{0, 0, MulDiv(kClientWidth, dpiX_, 1440), MulDiv(kClientHeight, dpiY_, 1440)};
+  AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  const std::string title = runtime_.ToAnsi(kAppTitle);
+  hwnd_ =
+      CreateWindowExA(kFormExStyle, kWindowClass, title.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this);
+  if (!hwnd_) return false;
+  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+  CreateControls();
+  return true;
+}
+
+HFONT MainWindow::MakeFont(const std::string& ansiFace, int hundredthsOfPoint, int weight, BYTE charset) {
+  const int height = -MulDiv(hundredthsOfPoint, dpiY_, 72 * 100);
+  const std::string face = ansiFace.substr(0, LF_FACESIZE - 1);
+  return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
+HFONT MainWindow::MakeFont(const std::u16string& face, int hundredthsOfPoint, int weight, BYTE charset) {
+  return MakeFont(runtime_.ToAnsi(face), hundredthsOfPoint, weight, charset);
+}
+
+HWND MainWindow::AddControl(const char* windowClass, const std::u16string& text, DWORD style, DWORD exStyle,
+                            int id, const RECT& twips) {
+  const int left = MulDiv(twips.left, dpiX_, 1440), top = MulDiv(twips.top, dpiY_, 1440);
+  const int width = MulDiv(twips.right - twips.left, dpiX_, 1440);
+  const int height = MulDiv(twips.bottom - twips.top, dpiY_, 1440);
+  const std::string ansi = runtime_.ToAnsi(text);
+  return CreateWindowExA(exStyle, windowClass, ansi.c_str(), WS_CHILD | style, left, top, width, height,
+                         hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+}
+
+// Created in tab order; the child windows' z-order is the order Tab walks them.
+void MainWindow::CreateControls() {
+  const auto picture = [this](const RECT& twips, HICON icon, int side, DWORD visible) {
+    HWND box = AddControl("STATIC", u"", SS_ICON | visible, WS_EX_CLIENTEDGE, -1, twips);
+    SendMessageA(box, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    const int frame = side + 2 * kPictureBorder;  // the static shrinks to the icon; put the border back
+    SetWindowPos(box, nullptr, 0, 0, frame, frame, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return box;
+  };
+  picICON_ = picture(kPicIcon, bigIcon_.get(), 32, WS_VISIBLE);
+
+  buttonFont_.reset(MakeFont(kJapaneseFace, 1200, FW_NORMAL, SHIFTJIS_CHARSET));
+  cmdOK_ = AddControl("BUTTON", u"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDOK, kCmdOK);
+  SendMessageA(cmdOK_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
+
+  constexpr DWORD kAutoSizeLabel = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+  softNameFont_.reset(MakeFont(kJapaneseFace, 1200, FW_BOLD, SHIFTJIS_CHARSET));
+  lblSoftName_ = AddControl("STATIC", u"", kAutoSizeLabel, 0, -1, kLblSoftName);
+  SendMessageA(lblSoftName_, WM_SETFONT, reinterpret_cast<WPARAM>(softNameFont_.get()), FALSE);
+  SetLabel(lblSoftName_, std::u16string(kAppTitle), true);
+
+  // The default user-interface font of the system, at 9 points.
+  LOGFONTA guiFont{};
+  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof guiFont, &guiFont);
+  versionFont_.reset(MakeFont(std::string(guiFont.lfFaceName), 900, FW_NORMAL, guiFont.lfCharSet));
+  lblVersion_ = AddControl("STATIC", u"", kAutoSizeLabel, 0, -1, kLblVersion);
+  SendMessageA(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont_.get()), FALSE);
+  SetLabel(lblVersion_, u"Ver", true);
+
+  copyrightFont_.reset(MakeFont(kJapaneseFace, 975, FW_NORMAL, SHIFTJIS_CHARSET));
+  lblCopyright_ = AddControl("STATIC", u"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, -1, kLblCopyright);
+  SendMessageA(lblCopyright_, WM_SETFONT, reinterpret_cast<WPARAM>(copyrightFont_.get()), FALSE);
+
+  picMiniIcon_ = picture(kPicMiniIcon, smallIcon_.get(), 16, 0);
+}
+
+// A label that sizes itself keeps its left and top edges and takes the size of its text.
+void MainWindow::SetLabel(HWND label, const std::u16string& text, bool sizeToText) {
+  const std::string ansi = runtime_.ToAnsi(text);
+  SetWindowTextA(label, ansi.c_str());
+  if (!sizeToText) return;
+  HDC dc = GetDC(label);
+  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  RECT extent{};
+  DrawTextA(dc, ansi.c_str(), -1, &extent, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  SelectObject(dc, previous);
+  ReleaseDC(label, dc);
+  SetWindowPos(label, nullptr, 0, 0, extent.right - extent.left, extent.bottom - extent.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::RefreshLabels() {
+  if (!form_ || !hwnd_) return;
+  SetLabel(lblVersion_, form_->lblVersion, true);
+  SetLabel(lblCopyright_, form_->lblCopyright, false);
+}
+
+// An error in an event procedure ends that event only; the program stays in the tray.
+template <typename Event>
+void MainWindow::Raise(Event&& event) {
+  if (!form_) return;
+  try {
+    event(*form_);
+  } catch (const std::exception&) {
+  }
+}
+
+// The tray icon reports through this message too: its mouse-message code arrives as the
+// pointer's X, and the form reads it back in twips.
+void MainWindow::MouseMove(WPARAM wParam, LPARAM lParam) {
+  const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * TwipsPerPixel(dpiX_);
+  const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * TwipsPerPixel(dpiY_);
+  const int16_t button = ButtonState(wParam), shift = ShiftState(wParam);
+  Raise([&](frmMain& form) { form.Form_MouseMove(button, shift, x, y); });
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* window = static_cast<MainWindow*>(create->lpCreateParams);
+    window->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+  }
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!window || window->hwnd_ != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return window->OnMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEMOVE: MouseMove(wParam, lParam); return 0;
+    case WM_SETFOCUS: SetFocus(cmdOK_); return 0;
+    case DM_GETDEFID:  // Enter presses OK
+      return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_COMMAND:  // OK clicked, Enter (IDOK) or Esc (IDCANCEL)
+      if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        Raise([](frmMain& form) { form.cmdOK_Click(); });
+        return 0;
+      }
+      break;
+    case WM_CLOSE:  // close box, system menu, Alt+F4, or a close message from elsewhere
+      Raise([this](frmMain& form) {
+        if (form.Unload(vbFormControlMenu)) runtime_.End(kExitOk);
+      });
+      return 0;
+    case WM_QUERYENDSESSION: {
+      int16_t cancel = 0;
+      Raise([&cancel](frmMain& form) { form.Form_QueryUnload(cancel, vbAppWindows); });
+      return cancel ? FALSE : TRUE;
+    }
+    case WM_ENDSESSION:
+      if (wParam) {
+        Raise([](frmMain& form) { form.Form_Unload(); });
+        runtime_.End(kExitOk);
+      }
+      return 0;
+    default:
+      if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+        Raise([](frmMain& form) { form.TaskbarCreated(); });
+        return 0;
+      }
+      break;
+  }
+  return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace win32

@@ -1,0 +1,60 @@
+#pragma once
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/windows_api.h"
+
+class frmMain;
+
+namespace win32 {
+
+class WinGuiRuntime;
+
+// The window of frmMain: hidden while the program sits in the tray, shown as the About window.
+// It turns window messages into the form's events; the form decides what they do.
+class MainWindow {
+ public:
+  MainWindow(HINSTANCE instance, WinGuiRuntime& runtime);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window hidden, at the system's default position, with all its controls.
+  bool Create();
+  // From now on the window's messages raise the form's events.
+  void Attach(frmMain& form) { form_ = &form; }
+
+  HWND Hwnd() const { return hwnd_; }
+  // The 16x16 program icon that picMiniIcon holds: the tray icon.
+  HICON MiniIcon() const { return smallIcon_.get(); }
+  // Copies the form's lblVersion and lblCopyright texts into the labels.
+  void RefreshLabels();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  HWND AddControl(const char* windowClass, const std::u16string& text, DWORD style, DWORD exStyle, int id,
+                  const RECT& twips);
+  HFONT MakeFont(const std::string& ansiFace, int hundredthsOfPoint, int weight, BYTE charset);
+  HFONT MakeFont(const std::u16string& face, int hundredthsOfPoint, int weight, BYTE charset);
+  void SetLabel(HWND label, const std::u16string& text, bool sizeToText);
+  void MouseMove(WPARAM wParam, LPARAM lParam);
+  template <typename Event>
+  void Raise(Event&& event);
+
+  HINSTANCE instance_;
+  WinGuiRuntime& runtime_;
+  frmMain* form_ = nullptr;
+  int dpiX_ = 96, dpiY_ = 96;
+  UINT taskbarCreated_ = 0;
+
+  UniqueIcon bigIcon_, smallIcon_;
+  UniqueFont softNameFont_, versionFont_, copyrightFont_, buttonFont_;
+  HWND owner_ = nullptr;
+  HWND hwnd_ = nullptr;
+  HWND picICON_ = nullptr, cmdOK_ = nullptr, lblSoftName_ = nullptr, lblVersion_ = nullptr,
+       lblCopyright_ = nullptr, picMiniIcon_ = nullptr;
+};
+
+}  // namespace win32

@@ -1,0 +1,127 @@
+#include "platform/win32/win_gui_runtime.h"
+
+#include <string>
+
+#include "app/runtime_error.h"
+#include "app/version.h"
+#include "menu/menu_array.h"
+#include "platform/win32/command_tail.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/main_window.h"
+
+namespace win32 {
+namespace {
+
+constexpr int32_t kErrFileNotFound = 53;
+
+const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+}  // namespace
+
+HWND WinGuiRuntime::Form() const { return window_ ? window_->Hwnd() : nullptr; }
+
+int32_t WinGuiRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
+  const std::string title = ToAnsi(kAppTitle);
+  return MessageBoxA(Form(), ToAnsi(prompt).c_str(), title.c_str(), static_cast<UINT>(buttons));
+}
+
+float WinGuiRuntime::TwipsPerPixelX() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  return static_cast<float>(TwipsPerPixel(dpi));
+}
+
+std::u16string WinGuiRuntime::Command() {
+  const std::u16string_view line(reinterpret_cast<const char16_t*>(GetCommandLineW()));
+  return std::u16string(CommandTail(line));
+}
+
+void WinGuiRuntime::Dispatch(MSG& msg) {
+  HWND form = Form();
+  if (form && IsDialogMessageA(form, &msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+void WinGuiRuntime::DoEvents() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+      return;
+    }
+    Dispatch(msg);
+  }
+}
+
+int32_t WinGuiRuntime::Shell(const std::u16string& commandLine, int32_t windowStyle) {
+  std::string command = ToAnsi(commandLine);  // CreateProcessA may write into its command line
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(windowStyle);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    throw ProgramError(kErrFileNotFound);
+  }
+  UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+  return static_cast<int32_t>(process.dwProcessId);
+}
+
+int32_t WinGuiRuntime::PopupMenu(const MenuArray& menu) {
+  UniqueMenu popup(CreatePopupMenu());
+  if (!popup) return -1;
+  const auto& elements = menu.Elements();
+  for (size_t i = 0; i < elements.size(); ++i) {
+    if (elements[i].caption == u"-") {
+      AppendMenuA(popup.get(), MF_SEPARATOR, 0, nullptr);
+    } else {
+      const UINT flags = MF_STRING | (elements[i].checked ? MF_CHECKED : MF_UNCHECKED);
+      AppendMenuA(popup.get(), flags, i + 1, ToAnsi(elements[i].caption).c_str());
+    }
+  }
+  HWND owner = Form();
+  POINT at{};
+  GetCursorPos(&at);
+  const int chosen = TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr);
+  // Without this the menu of a background tray program does not close on a click elsewhere.
+  PostMessageA(owner, WM_NULL, 0, 0);
+  return chosen > 0 ? chosen - 1 : -1;
+}
+
+int32_t WinGuiRuntime::FormHwnd() { return HandleToInt32(Form()); }
+
+void WinGuiRuntime::SetFormVisible(bool visible) {
+  if (!window_) return;
+  if (visible) window_->RefreshLabels();
+  ShowWindow(window_->Hwnd(), visible ? SW_SHOWNORMAL : SW_HIDE);
+}
+
+std::optional<Picture> WinGuiRuntime::MiniIconPicture() {
+  if (!window_ || !window_->MiniIcon()) return std::nullopt;
+  return Picture{HandleToInt32(window_->MiniIcon())};
+}
+
+std::string WinGuiRuntime::ToAnsi(std::u16string_view text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, Wide(text.data()), length, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, Wide(text.data()), length, ansi.data(), bytes, nullptr, nullptr);
+  return ansi;
+}
+
+std::u16string WinGuiRuntime::FromAnsi(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int length = static_cast<int>(bytes.size());
+  const int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
+  std::u16string text(static_cast<size_t>(chars), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(text.data()), chars);
+  return text;
+}
+
+void WinGuiRuntime::End(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+
+}  // namespace win32

@@ -1,0 +1,43 @@
+// Velmora.exe: builds the Windows platform, loads frmMain hidden and runs the message loop.
+#include <exception>
+
+#include "platform/win32/main_window.h"
+#include "platform/win32/win_display_settings.h"
+#include "platform/win32/win_gui_runtime.h"
+#include "platform/win32/win_system_calls.h"
+#include "platform/win32/win_tray_shell.h"
+#include "platform/win32/windows_api.h"
+#include "ui/frm_main.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  win32::WinDisplaySettings display;
+  win32::WinTrayShell shell;
+  win32::WinSystemCalls system;
+  win32::WinGuiRuntime runtime;
+  win32::MainWindow window(instance, runtime);
+  if (!window.Create()) return kExitError;
+  runtime.AttachWindow(&window);
+
+  frmMain form(Platform{display, shell, system, runtime});
+  window.Attach(form);
+
+  // The Load event; with "/s" on the command line it ends the program itself.
+  try {
+    form.Form_Load();
+  } catch (const std::exception&) {
+    // Start-up did not finish: take the icon away again rather than linger half-started.
+    try {
+      form.Unload(vbFormCode);
+    } catch (const std::exception&) {
+    }
+    runtime.End(kExitError);
+  }
+  window.RefreshLabels();
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) runtime.Dispatch(msg);
+  return static_cast<int>(msg.wParam);
+}
