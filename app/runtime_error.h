@@ -25,6 +25,7 @@ class RuntimeError : public std::runtime_error {
 inline constexpr int32_t kErrInvalidCall = 5;
 inline constexpr int32_t kErrOverflow = 6;
 inline constexpr int32_t kErrSubscript = 9;
+inline constexpr int32_t kErrFileNotFound = 53;
 inline constexpr int32_t kErrObjectNotSet = 91;
 inline constexpr int32_t kErrBadControlIndex = 340;
 

@@ -3,8 +3,8 @@
 // Three sentences, each indented with an ideographic space and closed with "。".
 std::u16string frmMain::NoticeText() {
   return u"\u3000Velmoraはタスクトレイから画面の解像度と色数を切り替えるソフトです。\r\n"
-         u"\u3000このソフトの著作権はVelmora開発チームが保有しています。\r\n"
-         u"\u3000このソフトを使用したことによる損害について、Velmora開発チームは一切の責任を負いません。";
+         u"\u3000このソフトの著作権はVelmora開発チームにあります。\r\n"
+         u"\u3000使用による損害にVelmora開発チームは責任を負いません。";
 }
 
 void frmMain::Show() {

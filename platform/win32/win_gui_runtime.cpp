@@ -12,8 +12,6 @@
 namespace win32 {
 namespace {
 
-constexpr int32_t kErrFileNotFound = 53;
-
 const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 }  // namespace

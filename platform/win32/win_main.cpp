@@ -1,6 +1,4 @@
 // Velmora.exe: builds the Windows platform, loads frmMain hidden and runs the message loop.
-#include <exception>
-
 #include "platform/win32/main_window.h"
 #include "platform/win32/win_display_settings.h"
 #include "platform/win32/win_gui_runtime.h"
@@ -24,17 +22,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   frmMain form(Platform{display, shell, system, runtime});
   window.Attach(form);
 
-  // The Load event; with "/s" on the command line it ends the program itself.
-  try {
-    form.Form_Load();
-  } catch (const std::exception&) {
-    // Start-up did not finish: take the icon away again rather than linger half-started.
-    try {
-      form.Unload(vbFormCode);
-    } catch (const std::exception&) {
-    }
-    runtime.End(kExitError);
-  }
+  // The Load event; with "/s" on the command line, or when start-up fails, it ends the program itself.
+  form.Start();
   window.RefreshLabels();
 
   MSG msg;

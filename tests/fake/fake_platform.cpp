@@ -95,7 +95,7 @@ void FakeRuntime::DoEvents() {
 
 int32_t FakeRuntime::Shell(const std::u16string& commandLine, int32_t windowStyle) {
   launches.push_back({commandLine, windowStyle});
-  if (launchFails) throw ProgramError(53);
+  if (launchFails) throw ProgramError(kErrFileNotFound);
   return 4242;
 }
 
