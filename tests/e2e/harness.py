@@ -157,6 +157,22 @@ def wineserver_kill(env):
                        timeout=30)
 
 
+def kill_prefix_processes(prefix):
+    """Ends, by their ids, the Wine processes still running in a prefix of ours (those that outlive their
+    wineserver are otherwise left waiting on their pipes)."""
+    marker = f"WINEPREFIX={prefix}".encode()
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit() or int(entry) == os.getpid():
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if marker not in f.read().split(b"\0"):
+                    continue
+            os.kill(int(entry), signal.SIGKILL)
+        except (OSError, ProcessLookupError):
+            pass
+
+
 def ensure_template():
     """Builds build/wineprefix-template once (wineboot plus the desktop keys); later runs copy it."""
     TEMPLATE.parent.mkdir(parents=True, exist_ok=True)
@@ -185,6 +201,7 @@ def ensure_template():
                     wine_cmd(env, "reg", "add", key, "/v", name, "/d", value, "/f")
         finally:
             wineserver_kill(env)
+            kill_prefix_processes(work)
             stop(xvfb)
         check((work / "user.reg").exists(), "wineboot did not create the prefix")
         check("Desktops" in (work / "user.reg").read_text(errors="replace"), "desktop keys not stored")
@@ -240,16 +257,22 @@ class Session:
         self.procs = []
         self.xvfb = None
         self.tmp = None
+        self.env = None
+        self.log = None
 
     def __enter__(self):
         require_tools()
         ensure_template()
-        self.tmp = Path(tempfile.mkdtemp(prefix=f"velmora-e2e-{self.name}-"))
-        self.prefix = self.tmp / "prefix"
-        subprocess.run(["cp", "-a", str(TEMPLATE), str(self.prefix)], check=True)
-        self.xvfb, self.display = start_xvfb()
-        self.env = base_env(self.prefix, self.display)
-        self.log = open(self.tmp / "wine.log", "wb")
+        try:
+            self.tmp = Path(tempfile.mkdtemp(prefix=f"velmora-e2e-{self.name}-"))
+            self.prefix = self.tmp / "prefix"
+            subprocess.run(["cp", "-a", str(TEMPLATE), str(self.prefix)], check=True)
+            self.xvfb, self.display = start_xvfb()
+            self.env = base_env(self.prefix, self.display)
+            self.log = open(self.tmp / "wine.log", "wb")
+        except BaseException:
+            self.close()
+            raise
         log(f"{self.name}: display :{self.display}, prefix {self.prefix}")
         return self
 
@@ -258,15 +281,19 @@ class Session:
         return False
 
     def close(self):
+        """Stops everything the session started, by process id, and removes its prefix."""
         for proc in self.procs:
             stop(proc)
-        if self.tmp is not None:
+        if self.env is not None:
             wineserver_kill(self.env)
-        stop(self.xvfb)
         if self.tmp is not None:
+            kill_prefix_processes(self.prefix)
+        stop(self.xvfb)
+        if self.log is not None:
             self.log.close()
+        if self.tmp is not None:
             shutil.rmtree(self.tmp, ignore_errors=True)
-            self.tmp = None
+        self.tmp = self.env = self.log = self.xvfb = None
 
     # -------------------------------------------------------------- programs
 
