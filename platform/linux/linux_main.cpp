@@ -1,0 +1,90 @@
+// velmora for X11 desktops: builds the platform over Qt and XRandR, loads frmMain hidden and
+// runs the event loop. "/s w,h,d" applies a mode and ends during start-up, as on Windows.
+#include <QApplication>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "about_dialog.h"
+#include "app/runtime_error.h"
+#include "program_icon.h"
+#include "qt_gui_runtime.h"
+#include "qt_tray_shell.h"
+#include "signal_relay.h"
+#include "tray/cls_tray.h"
+#include "ui/frm_main.h"
+#include "x_display_settings.h"
+#include "x_system_calls.h"
+#include "x_window_hints.h"
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv, argv + argc);  // before Qt takes its own options
+
+  std::string problem;
+  _XDisplay* x = linuxp::OpenXDisplay(problem);
+  if (!x) {
+    std::fprintf(stderr, "velmora: %s\n", problem.c_str());
+    return kExitError;
+  }
+  // The tray icon, the menu and the About window live on the same X server as the modes.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+
+  QApplication app(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);  // closing a message box or the About window ends nothing
+  QApplication::setApplicationName(QStringLiteral("velmora"));
+  QApplication::setWindowIcon(ProgramIcon());
+
+  linuxp::AboutDialog about;
+  linuxp::XDisplaySettings display(x);
+  linuxp::XSystemCalls system(x);
+  linuxp::QtGuiRuntime runtime(arguments, about);
+  linuxp::QtTrayShell shell(runtime);
+  frmMain form(Platform{display, shell, system, runtime});
+  runtime.AttachForm(&form);
+
+  // An error no procedure traps: the runtime reports it, takes the icon away and ends.
+  auto guarded = [&](auto&& handler) {
+    try {
+      handler();
+    } catch (const RuntimeError& e) {
+      runtime.MsgBox(ErrorBoxText(e), vbCritical);
+      if (form.HasTray()) form.Form_Unload();
+      runtime.End(kExitError);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "velmora: %s\n", e.what());
+      if (form.HasTray()) form.Form_Unload();
+      runtime.End(kExitError);
+    }
+  };
+
+  shell.onPointer = [&](int32_t message, int32_t code) {
+    if (message != WM_MOUSEMOVE) return;  // the form hears its icon only as pointer moves
+    const int16_t button = code == 0x204 ? 2 : 1;
+    guarded([&] { form.Form_MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f); });
+  };
+  runtime.beforeShow = [&] { linuxp::SkipTaskbar(x, static_cast<unsigned long>(about.winId())); };
+  system.activateForm = [&] {
+    if (!about.isVisible()) return;
+    about.raise();
+    about.activateWindow();
+  };
+  about.onOk = [&] { guarded([&] { form.cmdOK_Click(); }); };
+  about.onCloseRequest = [&] {
+    guarded([&] {
+      if (form.Unload(vbFormControlMenu)) runtime.End(kExitOk);
+    });
+  };
+  // The end of the session hangs up; a task manager terminates or interrupts.
+  linuxp::SignalRelay relay([&](int signal) {
+    guarded([&] {
+      if (form.Unload(signal == SIGHUP ? vbAppWindows : vbAppTaskManager)) runtime.End(kExitOk);
+    });
+  });
+
+  form.Start();  // with "/s" on the command line this ends the program itself
+  return QApplication::exec();
+}

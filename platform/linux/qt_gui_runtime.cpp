@@ -1,0 +1,179 @@
+#include "qt_gui_runtime.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QCursor>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringConverter>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "about_dialog.h"
+#include "app/runtime_error.h"
+#include "app/version.h"
+#include "menu/menu_array.h"
+#include "program_icon.h"
+#include "ui/frm_main.h"
+
+namespace linuxp {
+namespace {
+
+constexpr int32_t kMiniIconHandle = 1;
+constexpr int32_t kErrFileNotFound = 53;
+
+}  // namespace
+
+QString ToQString(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QtGuiRuntime::QtGuiRuntime(std::vector<std::string> arguments, AboutDialog& form)
+    : arguments_(std::move(arguments)), form_(form) {
+  icons_[kMiniIconHandle] = QIcon(ProgramIconImage(16));
+}
+
+int32_t QtGuiRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
+  QMessageBox box(buttons & vbCritical ? QMessageBox::Critical : QMessageBox::NoIcon, ToQString(kAppTitle),
+                  ToQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::Ok,
+                  form_.isVisible() ? &form_ : nullptr);
+  box.setTextFormat(Qt::PlainText);
+  box.setWindowIcon(ProgramIcon());
+  box.exec();
+  return 1;  // vbOK: the only button
+}
+
+std::u16string QtGuiRuntime::Command() {
+  std::string joined;
+  for (size_t i = 1; i < arguments_.size(); ++i) {
+    if (i > 1) joined += ' ';
+    joined += arguments_[i];
+  }
+  return FromAnsi(joined);
+}
+
+void QtGuiRuntime::DoEvents() { QCoreApplication::processEvents(); }
+
+QStringList QtGuiRuntime::DisplaySettingsTool() {
+  const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
+  struct Tool {
+    const char* desktop;  // the desktop it belongs to; nullptr fits any
+    QStringList command;
+  };
+  const Tool tools[] = {
+      {"GNOME", {QStringLiteral("gnome-control-center"), QStringLiteral("display")}},
+      {"XFCE", {QStringLiteral("xfce4-display-settings")}},
+      {"KDE", {QStringLiteral("systemsettings"), QStringLiteral("kcm_kscreen")}},
+      {"MATE", {QStringLiteral("mate-display-properties")}},
+      {"X-CINNAMON", {QStringLiteral("cinnamon-settings"), QStringLiteral("display")}},
+      {"LXQT", {QStringLiteral("lxqt-config-monitor")}},
+      {nullptr, {QStringLiteral("arandr")}},
+      {nullptr, {QStringLiteral("lxrandr")}},
+  };
+  for (const Tool& tool : tools) {
+    if (tool.desktop && !desktop.contains(QLatin1String(tool.desktop))) continue;
+    if (!QStandardPaths::findExecutable(tool.command.first()).isEmpty()) return tool.command;
+  }
+  return {};
+}
+
+int32_t QtGuiRuntime::Shell(const std::u16string& /*commandLine*/, int32_t /*windowStyle*/) {
+  QStringList command = DisplaySettingsTool();
+  qint64 pid = 0;
+  if (command.isEmpty() || !QProcess::startDetached(command.takeFirst(), command, QString(), &pid))
+    throw ProgramError(kErrFileNotFound);
+  return static_cast<int32_t>(pid);
+}
+
+// For the end-to-end tests: the items as the popup shows them, one line each, in UTF-8:
+// "separator", or "item <0|1 ticked> <caption with TAB written as \t>".
+void QtGuiRuntime::DumpMenu(const MenuArray& menu) const {
+  const QString path = qEnvironmentVariable("VELMORA_TEST_MENU_DUMP");
+  if (path.isEmpty()) return;
+  QString text;
+  for (const MenuArray::Element& e : menu.Elements()) {
+    if (e.caption == u"-") {
+      text += QStringLiteral("separator\n");
+    } else {
+      text += QStringLiteral("item %1 ").arg(e.checked ? 1 : 0);
+      text += ToQString(e.caption).replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+      text += QLatin1Char('\n');
+    }
+  }
+  // Written aside and renamed, so that a reader sees the whole menu or none of it.
+  QFile file(path + QStringLiteral(".part"));
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+  file.write(text.toUtf8());
+  file.close();
+  QFile::remove(path);
+  QFile::rename(path + QStringLiteral(".part"), path);
+}
+
+int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
+  QMenu popup;
+  popup.setObjectName(QStringLiteral("mnuDisplay"));
+  const auto& elements = menu.Elements();
+  for (size_t i = 0; i < elements.size(); ++i) {
+    if (elements[i].caption == u"-") {
+      popup.addSeparator();
+      continue;
+    }
+    // A TAB puts the rest of the caption in the column where menus show shortcut keys.
+    QAction* action = popup.addAction(ToQString(elements[i].caption));
+    action->setData(static_cast<int>(i));
+    if (elements[i].checked) {
+      action->setCheckable(true);
+      action->setChecked(true);
+    }
+  }
+  DumpMenu(menu);
+  QAction* chosen = popup.exec(QCursor::pos());
+  return chosen ? chosen->data().toInt() : -1;
+}
+
+int32_t QtGuiRuntime::FormHwnd() { return static_cast<int32_t>(form_.winId()); }
+
+void QtGuiRuntime::SetFormVisible(bool visible) {
+  if (!visible) {
+    form_.hide();
+    return;
+  }
+  if (formState_) form_.SetTexts(ToQString(formState_->lblVersion), ToQString(formState_->lblCopyright));
+  if (!form_.isVisible() && beforeShow) beforeShow();
+  form_.show();
+  form_.raise();
+  form_.activateWindow();
+}
+
+std::optional<Picture> QtGuiRuntime::MiniIconPicture() { return Picture{kMiniIconHandle}; }
+
+std::string QtGuiRuntime::ToAnsi(std::u16string_view text) {
+  const QByteArray bytes = ToQString(text).toUtf8();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+std::u16string QtGuiRuntime::FromAnsi(std::string_view bytes) {
+  const QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+}
+
+void QtGuiRuntime::End(int exitCode) {
+  // Let the X server see what is still queued (the icon's removal) before the process goes.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QCoreApplication::processEvents();
+  std::fflush(stdout);
+  std::fflush(stderr);
+  std::exit(exitCode);
+}
+
+QIcon QtGuiRuntime::IconFor(int32_t handle) const {
+  const auto it = icons_.find(handle);
+  return it == icons_.end() ? QIcon() : it->second;
+}
+
+}  // namespace linuxp

@@ -1,0 +1,61 @@
+#pragma once
+#include <QIcon>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/gui_runtime.h"
+
+class frmMain;
+
+namespace linuxp {
+
+class AboutDialog;
+
+// What the program asks of its GUI runtime, done with Qt Widgets. Text crosses the platform
+// calls as UTF-8, the code page of the desktop.
+class QtGuiRuntime : public GuiRuntime {
+ public:
+  // arguments: the process arguments as started, the program path first.
+  QtGuiRuntime(std::vector<std::string> arguments, AboutDialog& form);
+
+  void AttachForm(frmMain* form) { formState_ = form; }
+  // Runs before the form is shown, while its window is still unmapped.
+  std::function<void()> beforeShow;
+
+  int32_t MsgBox(const std::u16string& prompt, int32_t buttons) override;
+  // Reported as 15, so that a press code times the ratio decodes exactly.
+  float TwipsPerPixelX() override { return 15.0f; }
+  std::u16string Command() override;
+  void DoEvents() override;
+  // Starts the desktop's display-settings tool; the Windows command line names no tool here.
+  int32_t Shell(const std::u16string& commandLine, int32_t windowStyle) override;
+  int32_t PopupMenu(const MenuArray& menu) override;
+  int32_t FormHwnd() override;
+  void SetFormVisible(bool visible) override;
+  std::optional<Picture> MiniIconPicture() override;
+  std::string ToAnsi(std::u16string_view text) override;
+  std::u16string FromAnsi(std::string_view bytes) override;
+  [[noreturn]] void End(int exitCode) override;
+
+  // The icon a picture handle stands for.
+  QIcon IconFor(int32_t handle) const;
+
+  // The display-settings tool this desktop offers: program and arguments; empty when none.
+  static QStringList DisplaySettingsTool();
+
+ private:
+  void DumpMenu(const MenuArray& menu) const;
+
+  std::vector<std::string> arguments_;
+  AboutDialog& form_;
+  frmMain* formState_ = nullptr;
+  std::map<int32_t, QIcon> icons_;
+};
+
+QString ToQString(std::u16string_view text);
+
+}  // namespace linuxp

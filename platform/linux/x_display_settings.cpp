@@ -1,0 +1,276 @@
+#include "x_display_settings.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace linuxp {
+namespace {
+
+constexpr uint32_t DM_DISPLAYFLAGS = 0x200000;
+constexpr uint32_t DM_DISPLAYFREQUENCY = 0x400000;
+constexpr uint32_t DM_INTERLACED = 0x2;
+constexpr int32_t CDS_TEST = 2;
+
+struct ResourcesDeleter {
+  void operator()(XRRScreenResources* r) const { XRRFreeScreenResources(r); }
+};
+struct OutputDeleter {
+  void operator()(XRROutputInfo* o) const { XRRFreeOutputInfo(o); }
+};
+struct CrtcDeleter {
+  void operator()(XRRCrtcInfo* c) const { XRRFreeCrtcInfo(c); }
+};
+using Resources = std::unique_ptr<XRRScreenResources, ResourcesDeleter>;
+using OutputInfo = std::unique_ptr<XRROutputInfo, OutputDeleter>;
+using CrtcInfo = std::unique_ptr<XRRCrtcInfo, CrtcDeleter>;
+
+// X errors raised by requests between Begin and End are counted instead of ending the program.
+class ErrorTrap {
+ public:
+  explicit ErrorTrap(::Display* d) : display_(d) {
+    XSync(display_, False);
+    errors_ = 0;
+    previous_ = XSetErrorHandler(&ErrorTrap::Handler);
+  }
+  ~ErrorTrap() {
+    XSync(display_, False);
+    XSetErrorHandler(previous_);
+  }
+  bool Failed() {
+    XSync(display_, False);
+    return errors_ != 0;
+  }
+
+ private:
+  static int Handler(::Display*, XErrorEvent*) {
+    ++errors_;
+    return 0;
+  }
+  static inline int errors_ = 0;
+  ::Display* display_;
+  int (*previous_)(::Display*, XErrorEvent*) = nullptr;
+};
+
+bool Sideways(Rotation r) { return (r & (RR_Rotate_90 | RR_Rotate_270)) != 0; }
+
+}  // namespace
+
+_XDisplay* OpenXDisplay(std::string& problem) {
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) {
+    problem = "no X display: DISPLAY is not set. velmora runs on an X11 desktop (or under XWayland).";
+    return nullptr;
+  }
+  ::Display* display = XOpenDisplay(nullptr);
+  if (!display) {
+    problem = std::string("cannot open the X display \"") + name + "\".";
+    return nullptr;
+  }
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
+      (major == 1 && minor < 2)) {
+    problem = std::string("the X display \"") + name + "\" lacks the RandR 1.2 extension needed to change modes.";
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  return display;
+}
+
+XDisplaySettings::XDisplaySettings(_XDisplay* display) : display_(display), root_(DefaultRootWindow(display)) {}
+
+int32_t XDisplaySettings::RootBitsPerPixel() const {
+  const int depth = DefaultDepth(display_, DefaultScreen(display_));
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(display_, &count);
+  int32_t bpp = depth;
+  for (int i = 0; i < count; ++i) {
+    if (formats[i].depth == depth) bpp = formats[i].bits_per_pixel;
+  }
+  if (formats) XFree(formats);
+  return bpp;
+}
+
+XDisplaySettings::Mode XDisplaySettings::Describe(const XRRModeInfo& info) {
+  Mode m;
+  m.id = info.id;
+  m.width = static_cast<int32_t>(info.width);
+  m.height = static_cast<int32_t>(info.height);
+  double vTotal = info.vTotal;
+  if (info.modeFlags & RR_DoubleScan) vTotal *= 2;
+  if (info.modeFlags & RR_Interlace) vTotal /= 2;
+  if (info.hTotal != 0 && vTotal != 0)
+    m.frequency = static_cast<uint32_t>(std::lround(static_cast<double>(info.dotClock) / (info.hTotal * vTotal)));
+  if (info.modeFlags & RR_Interlace) m.flags |= DM_INTERLACED;
+  return m;
+}
+
+// The output of the primary screen; without one, the first connected output that has a CRTC,
+// then the first connected output at all.
+XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) const {
+  Target t;
+  if (!res) return t;
+  std::vector<RROutput> order;
+  if (RROutput primary = XRRGetOutputPrimary(display_, root_)) order.push_back(primary);
+  for (int i = 0; i < res->noutput; ++i) order.push_back(res->outputs[i]);
+
+  RROutput chosen = 0, fallback = 0;
+  for (RROutput id : order) {
+    OutputInfo info(XRRGetOutputInfo(display_, res, id));
+    if (!info || info->connection != RR_Connected) continue;
+    if (info->crtc != 0) {
+      chosen = id;
+      break;
+    }
+    if (!fallback) fallback = id;
+  }
+  if (!chosen) chosen = fallback;
+  if (!chosen) return t;
+
+  OutputInfo info(XRRGetOutputInfo(display_, res, chosen));
+  t.output = chosen;
+  t.crtc = info->crtc;
+  t.name.assign(info->name, static_cast<size_t>(info->nameLen));
+  Rotation rotation = RR_Rotate_0;
+  if (t.crtc) {
+    CrtcInfo crtc(XRRGetCrtcInfo(display_, res, t.crtc));
+    if (crtc) rotation = crtc->rotation;
+  }
+  for (int k = 0; k < info->nmode; ++k) {
+    for (int m = 0; m < res->nmode; ++m) {
+      if (res->modes[m].id != info->modes[k]) continue;
+      Mode mode = Describe(res->modes[m]);
+      if (Sideways(rotation)) std::swap(mode.width, mode.height);  // as the desktop shows it
+      t.modes.push_back(mode);
+    }
+  }
+  return t;
+}
+
+void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName, DisplayModeRecord& record) const {
+  std::memset(record.dmDeviceName, 0, sizeof record.dmDeviceName);
+  std::memcpy(record.dmDeviceName, outputName.data(), std::min(outputName.size(), sizeof record.dmDeviceName - 1));
+  record.dmSize = sizeof(DisplayModeRecord);
+  record.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+  record.dmBitsPerPel = RootBitsPerPixel();
+  record.dmPelsWidth = mode.width;
+  record.dmPelsHeight = mode.height;
+  record.dmDisplayFlags = mode.flags;
+  record.dmDisplayFrequency = mode.frequency;
+}
+
+int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
+  if (modeNum == ENUM_CURRENT_SETTINGS) {
+    Resources res(XRRGetScreenResourcesCurrent(display_, root_));
+    const Target t = FindTarget(res.get());
+    if (!t.crtc) return 0;
+    CrtcInfo crtc(XRRGetCrtcInfo(display_, res.get(), t.crtc));
+    if (!crtc || crtc->mode == 0) return 0;
+    for (int m = 0; m < res->nmode; ++m) {
+      if (res->modes[m].id != crtc->mode) continue;
+      Mode mode = Describe(res->modes[m]);
+      if (Sideways(crtc->rotation)) std::swap(mode.width, mode.height);
+      Fill(mode, t.name, record);
+      return 1;
+    }
+    return 0;
+  }
+  if (modeNum < 0) return 0;
+  // Index 0 reads the output's list afresh; later indexes use that same list, so an index
+  // keeps naming the mode it named when the menu was built.
+  if (modeNum == 0 || listed_.empty()) {
+    Resources res(XRRGetScreenResources(display_, root_));
+    Target t = FindTarget(res.get());
+    listed_ = std::move(t.modes);
+    listedOutput_ = t.name;
+  }
+  if (static_cast<size_t>(modeNum) >= listed_.size()) return 0;  // the record stays as it was
+  Fill(listed_[static_cast<size_t>(modeNum)], listedOutput_, record);
+  return 1;
+}
+
+int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
+  if ((flags & ~(CDS_UPDATEREGISTRY | CDS_TEST)) != 0) return DISP_CHANGE_BADFLAGS;
+  if ((record.dmFields & DM_BITSPERPEL) && record.dmBitsPerPel != RootBitsPerPixel()) return DISP_CHANGE_BADMODE;
+
+  Resources res(XRRGetScreenResourcesCurrent(display_, root_));
+  const Target t = FindTarget(res.get());
+  if (!t.output || !t.crtc) return DISP_CHANGE_FAILED;
+  CrtcInfo crtc(XRRGetCrtcInfo(display_, res.get(), t.crtc));
+  if (!crtc) return DISP_CHANGE_FAILED;
+
+  const int32_t width = (record.dmFields & DM_PELSWIDTH) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
+  const int32_t height = (record.dmFields & DM_PELSHEIGHT) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
+
+  // A listed mode of that size; the refresh rate the record carries wins among several.
+  const Mode* target = nullptr;
+  for (const Mode& m : t.modes) {
+    if (m.width != width || m.height != height) continue;
+    if (!target) target = &m;
+    if (record.dmDisplayFrequency != 0 && m.frequency == record.dmDisplayFrequency) {
+      target = &m;
+      break;
+    }
+  }
+  if (!target) return DISP_CHANGE_BADMODE;
+  if (flags & CDS_TEST) return DISP_CHANGE_SUCCESSFUL;
+
+  // The screen must hold every active CRTC: this one at its place with the new size, the
+  // others as they are.
+  int screenW = crtc->x + width, screenH = crtc->y + height;
+  for (int i = 0; i < res->ncrtc; ++i) {
+    if (res->crtcs[i] == t.crtc) continue;
+    CrtcInfo other(XRRGetCrtcInfo(display_, res.get(), res->crtcs[i]));
+    if (!other || other->mode == 0) continue;
+    screenW = std::max(screenW, other->x + static_cast<int>(other->width));
+    screenH = std::max(screenH, other->y + static_cast<int>(other->height));
+  }
+  int minW = 0, minH = 0, maxW = 0, maxH = 0;
+  XRRGetScreenSizeRange(display_, root_, &minW, &minH, &maxW, &maxH);
+  screenW = std::max(screenW, minW);
+  screenH = std::max(screenH, minH);
+  if (screenW > maxW || screenH > maxH) return DISP_CHANGE_FAILED;
+
+  const int screen = DefaultScreen(display_);
+  const int curW = DisplayWidth(display_, screen), curH = DisplayHeight(display_, screen);
+  const int curMmW = DisplayWidthMM(display_, screen), curMmH = DisplayHeightMM(display_, screen);
+  // Keep the physical size per pixel; without one, assume 96 dots per inch.
+  auto mm = [](int px, int curPx, int curMm) {
+    return curMm > 0 && curPx > 0 ? static_cast<int>(std::lround(static_cast<double>(px) * curMm / curPx))
+                                  : static_cast<int>(std::lround(px * 25.4 / 96.0));
+  };
+
+  XGrabServer(display_);
+  ErrorTrap trap(display_);
+  bool ok = true;
+  // Grow first so that the CRTC fits, set the CRTC, then shrink to the final size.
+  const int growW = std::max(curW, screenW), growH = std::max(curH, screenH);
+  if (growW != curW || growH != curH)
+    XRRSetScreenSize(display_, root_, growW, growH, mm(growW, curW, curMmW), mm(growH, curH, curMmH));
+  ok = !trap.Failed();
+  if (ok) {
+    RROutput* outputs = crtc->outputs;
+    const Status s = XRRSetCrtcConfig(display_, res.get(), t.crtc, CurrentTime, crtc->x, crtc->y, target->id,
+                                      crtc->rotation, outputs, crtc->noutput);
+    ok = s == RRSetConfigSuccess && !trap.Failed();
+  }
+  if (ok && (screenW != growW || screenH != growH)) {
+    XRRSetScreenSize(display_, root_, screenW, screenH, mm(screenW, curW, curMmW), mm(screenH, curH, curMmH));
+    ok = !trap.Failed();
+  }
+  if (!ok && (growW != curW || growH != curH)) {
+    // The CRTC kept its old mode: give the screen its old size back.
+    XRRSetScreenSize(display_, root_, curW, curH, curMmW, curMmH);
+  }
+  XUngrabServer(display_);
+  XSync(display_, False);
+  // Nothing is stored for later sessions whatever the flags say: X has no stored default mode.
+  return ok ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
+}
+
+}  // namespace linuxp

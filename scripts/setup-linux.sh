@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what building and testing the native X11 velmora needs on Debian, and nothing that
+# is already there. Safe to run again: a second run only checks and returns in seconds.
+set -euo pipefail
+
+need=()
+have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+
+# Build: compiler, CMake, Qt 6 Widgets, X11 and XRandR headers.
+# Tests: Xvfb, xrandr, xdotool, a tray host, screenshots, the screen-saver query library,
+# Japanese fonts, python3.
+for p in cmake ninja-build g++ pkg-config qt6-base-dev libx11-dev libxrandr-dev \
+         qt6-qpa-plugins \
+         xvfb x11-xserver-utils x11-utils xdotool trayer imagemagick libxss1 \
+         fonts-ipafont-gothic python3; do
+  have "$p" || need+=("$p")
+done
+
+if [ ${#need[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+echo "setup-linux: all build and test tools for the X11 build present"
