@@ -142,9 +142,11 @@ def stop(proc, grace=5):
 # ------------------------------------------------------------------ Wine prefix template
 
 
-def wine_cmd(env, *args, timeout=120):
-    return subprocess.run([str(LOADER), *map(str, args)], env=env, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL, timeout=timeout).returncode
+def wine64_cmd(env, *args, timeout=120):
+    """Runs a Wine tool with the 64-bit loader, which makes and serves the (64-bit) prefix."""
+    loader = WINE_DIR / "wine64"
+    return subprocess.run([str(loader), *map(str, args)], env={**env, "WINELOADER": str(loader)},
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout).returncode
 
 
 def wineserver_kill(env):
@@ -173,13 +175,31 @@ def kill_prefix_processes(prefix):
             pass
 
 
+# Registry values every test prefix starts with: (key, name, type, data).
+PREFIX_SETTINGS = [
+    # Every program of a test runs in one virtual desktop of the X screen's size.
+    (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "Default"),
+    (r"HKCU\Software\Wine\Explorer\Desktops", "Default", "REG_SZ", f"{SCREEN_W}x{SCREEN_H}"),
+    # A crash of the program under test must not leave a dialog box waiting.
+    (r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "REG_DWORD", "0"),
+] + [
+    # The Japanese system fonts the program names, drawn with the IPA fonts of the same kind
+    # (proportional for the P fonts), so that text takes about the room it takes on Windows.
+    (r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", name, "REG_SZ", ipa)
+    for name, ipa in (("ＭＳ Ｐゴシック", "IPAPGothic"), ("MS PGothic", "IPAPGothic"), ("MS UI Gothic", "IPAPGothic"),
+                      ("ＭＳ ゴシック", "IPAGothic"), ("MS Gothic", "IPAGothic"))
+]
+# Changes whenever PREFIX_SETTINGS or the way the template is made changes: an older template is rebuilt.
+TEMPLATE_VERSION = "2"
+
+
 def ensure_template():
-    """Builds build/wineprefix-template once (wineboot plus the desktop keys); later runs copy it."""
+    """Builds build/wineprefix-template once (wineboot plus PREFIX_SETTINGS); later runs copy it."""
     TEMPLATE.parent.mkdir(parents=True, exist_ok=True)
     ready = TEMPLATE / ".velmora-ready"
     with open(str(TEMPLATE) + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
-        if ready.exists():
+        if ready.exists() and ready.read_text().strip() == TEMPLATE_VERSION:
             return
         log("creating Wine prefix template", TEMPLATE)
         started = time.time()
@@ -189,23 +209,16 @@ def ensure_template():
         xvfb, display = start_xvfb()
         env = base_env(work, display)
         try:
-            wine_cmd(env, "wineboot", "-i", timeout=300)
-            for key, name, value in (
-                    (r"HKCU\Software\Wine\Explorer", "Desktop", "Default"),
-                    (r"HKCU\Software\Wine\Explorer\Desktops", "Default", f"{SCREEN_W}x{SCREEN_H}"),
-                    # A crash of the program under test must not leave a dialog box waiting.
-                    (r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", None)):
-                if value is None:
-                    wine_cmd(env, "reg", "add", key, "/v", name, "/t", "REG_DWORD", "/d", "0", "/f")
-                else:
-                    wine_cmd(env, "reg", "add", key, "/v", name, "/d", value, "/f")
+            wine64_cmd(env, "wineboot", "-i", timeout=300)
+            for key, name, kind, value in PREFIX_SETTINGS:
+                wine64_cmd(env, "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
         finally:
             wineserver_kill(env)
             kill_prefix_processes(work)
             stop(xvfb)
         check((work / "user.reg").exists(), "wineboot did not create the prefix")
         check("Desktops" in (work / "user.reg").read_text(errors="replace"), "desktop keys not stored")
-        (work / ".velmora-ready").write_text("ok\n")
+        (work / ".velmora-ready").write_text(TEMPLATE_VERSION + "\n")
         work.rename(TEMPLATE)
         log(f"template ready in {time.time() - started:.1f} s")
 
