@@ -7,7 +7,7 @@ cd "$root"
 
 mkdir -p build
 log=build/linux-build.log
-if ! { cmake --preset linux >"$log" 2>&1 && cmake --build --preset linux >>"$log" 2>&1; }; then
+if ! { cmake --preset linux >"$log" 2>&1 && cmake --build --preset linux --parallel >>"$log" 2>&1; }; then
   tail -40 "$log"
   echo "0 passed, 1 failed"
   exit 1

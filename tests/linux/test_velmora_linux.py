@@ -201,10 +201,12 @@ def test_about_window():
         # Esc hides it, the menu shows it again, Enter hides it, the close box only hides it.
         x.key("Escape")
         wait_for(lambda: not x.about_window()[5], 5, what="Esc to hide the About window")
+        time.sleep(0.3)  # let the focus settle after the window went away, as a user would
         x.choose(x.open_menu(), "バージョン情報")
         wait_for(lambda: x.about_window()[5], 5, what="the About window again")
         x.key("Return")
         wait_for(lambda: not x.about_window()[5], 5, what="Enter to hide the About window")
+        time.sleep(0.3)  # let the focus settle after the window went away, as a user would
         x.choose(x.open_menu(), "バージョン情報")
         wait_for(lambda: x.about_window()[5], 5, what="the About window again")
         x.send_close_request(about[0])
