@@ -2,8 +2,8 @@
 
 // Three sentences, each indented with an ideographic space and closed with "。".
 std::u16string frmMain::NoticeText() {
-  return u"\u3000Velmoraはタスクトレイから画面の解像度と色数を切り替えるソフトです。\r\n"
-         u"\u3000このソフトの著作権はVelmora開発チームにあります。\r\n"
+  return u"\u3000画面の解像度と色数をトレイから切り替えます。\r\n"
+         u"\u3000著作権はVelmora開発チームにあります。\r\n"
          u"\u3000使用による損害にVelmora開発チームは責任を負いません。";
 }
 
