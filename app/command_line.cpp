@@ -40,8 +40,9 @@ void frmMain::CommandLineMode() {
     const auto upper = static_cast<int16_t>(static_cast<int32_t>(MenuModeIndex.size()) - 1);
     for (int16_t i = 0; i <= upper; ++i) {
       if (mnuDisplayMode.Caption(i) == wanted) {
-        ChangeMode(MenuModeIndex[static_cast<size_t>(i)]);
-        status = LastChangeResult == DISP_CHANGE_SUCCESSFUL ? kExitOk : kExitNotApplied;
+        // The result of this apply, not of one a press made while its box was up.
+        const int32_t result = ChangeMode(MenuModeIndex[static_cast<size_t>(i)]);
+        status = result == DISP_CHANGE_SUCCESSFUL ? kExitOk : kExitNotApplied;
         break;
       }
     }

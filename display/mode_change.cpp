@@ -1,14 +1,14 @@
 #include "ui/frm_main.h"
 
 // Applies the mode listed at modeIndex and stores it as the default.
-void frmMain::ChangeMode(const int32_t& modeIndex) {
+int32_t frmMain::ChangeMode(const int32_t& modeIndex) {
   DisplayModeRecord record{};
   p_.display.Enumerate(modeIndex, record);
   record.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
   const int32_t result = p_.display.Change(record, CDS_UPDATEREGISTRY);
-  LastChangeResult = result;
   ShowCurrentMode();  // the tick and tooltip show the mode in force while any message is up
   ReportChangeResult(result);
+  return result;
 }
 
 void frmMain::ReportChangeResult(int32_t result) {

@@ -52,7 +52,8 @@ class frmMain {
 
   void BuildModeMenu();
   void ShowCurrentMode();
-  void ChangeMode(const int32_t& modeIndex);
+  // Returns the apply result it reported, for the exit status of the "/s" path.
+  int32_t ChangeMode(const int32_t& modeIndex);
   void ReportChangeResult(int32_t result);
   // The "/s" path: applies the mode named on the command line and ends the program.
   void CommandLineMode();
@@ -71,7 +72,6 @@ class frmMain {
   std::u16string lblVersion = u"Ver";
   std::u16string lblCopyright;
   bool Visible = false;
-  int32_t LastChangeResult = 0;
 
  private:
   Platform p_;
