@@ -36,8 +36,13 @@ def visible_velmora_windows(s):
 
 
 def run_case(name):
-    args, status, box_text, applied = CASES[name]
-    with Session(f"cmdline_{name}") as s:
+    check_run(f"cmdline_{name}", *CASES[name])
+
+
+def check_run(name, args, status, box_text, applied):
+    """Runs Velmora.exe with args and checks its exit status, its message box (exact text, a pattern, or
+    None for no box) and the mode it applied (None: no display change at all)."""
+    with Session(name) as s:
         before = s.mode()
         with s.display_changes() as changes:
             proc = s.start(*args)
@@ -61,7 +66,7 @@ def run_case(name):
                 check_equal(len(box["buttons"]), 1, f"buttons of the message box {box['buttons']}")
                 check_equal(visible_velmora_windows(s)[1:], [], "windows besides the message box")
                 left, top, right, bottom = box["rect"]
-                s.screenshot(f"cmdline_{name}_box", (left, top, right - left, bottom - top))
+                s.screenshot(f"{name}_box", (left, top, right - left, bottom - top))
                 time.sleep(0.5)
                 check(proc.poll() is None, "Velmora ended while its message box was up")
                 s.driver("msgbox-close")
