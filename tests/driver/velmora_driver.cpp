@@ -151,7 +151,7 @@ bool IsVelmora(HWND h, const std::vector<DWORD>& pids) {
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> all;
   EnumWindows(
-      [](HWND h, LPARAM lp) -> BOOL {
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
         return TRUE;
       },
@@ -452,7 +452,7 @@ int CmdTexts() {
   std::vector<HWND> kids;
   EnumChildWindows(
       main,
-      [](HWND h, LPARAM lp) -> BOOL {
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
         return TRUE;
       },
@@ -482,7 +482,7 @@ int CmdMsgbox(bool close) {
   std::vector<HWND> kids;
   EnumChildWindows(
       box,
-      [](HWND h, LPARAM lp) -> BOOL {
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
         return TRUE;
       },
@@ -723,7 +723,7 @@ int CmdDesktop() {
   std::vector<HWND> kids;
   EnumChildWindows(
       tray,
-      [](HWND h, LPARAM lp) -> BOOL {
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
         reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
         return TRUE;
       },
