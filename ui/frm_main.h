@@ -76,6 +76,6 @@ class frmMain {
  private:
   Platform p_;
   std::unique_ptr<clsTray> tray_;
-  bool screenSaverOff_ = false;
-  bool popupPending_ = false;    // a press is between bringing the form forward and the menu closing  // the Click handler's own flag: switched off by this program
+  bool screenSaverOff_ = false;  // the Click handler's own flag: switched off by this program
+  bool popupPending_ = false;    // a press is between bringing the form forward and the menu closing
 };
