@@ -19,6 +19,7 @@
 
 #include "app/module.h"
 #include "app/runtime_error.h"
+#include "fake/change_results.h"
 #include "fake/fake_platform.h"
 #include "menu/mode_menu.h"
 #include "ui/frm_main.h"
@@ -27,24 +28,6 @@ namespace {
 
 const std::u16string kSyntaxBox = u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
 const std::u16string kOverflowDescription = u"オーバーフローしました。";
-
-struct ChangeMessage {
-  int32_t code;
-  const char16_t* text;  // nullptr: the code is reported by no box
-};
-
-// Every apply result the fuzzer drives the display into, with the box it must produce.
-const ChangeMessage kResults[] = {
-    {0, nullptr},
-    {1, u"設定を反映するためには再起動が必要です。"},
-    {-1, u"失敗しました。"},
-    {-2, u"不正なモードです。"},
-    {-3, u"設定をレジストリに書き込めません。"},
-    {-4, nullptr},
-    {-5, u"不正なパラメータです。"},
-    {2, nullptr},
-    {INT32_MIN, nullptr},
-};
 
 struct Offered {
   int32_t width, height, depth;
@@ -127,7 +110,7 @@ int64_t GeneralBoxNumber(const std::u16string& text, std::u16string* description
   return number;
 }
 
-void RunOnce(const std::u16string& command, const ChangeMessage& result) {
+void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
   FakePlatform fake;
   fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16), Mode(800, 600, 32, 60),
                         Mode(640, 480, 16),  Mode(800, 600, 32, 75), Mode(1024, 768, 4)};
@@ -202,7 +185,7 @@ void RunOnce(const std::u16string& command, const ChangeMessage& result) {
 
   if (fake.runtime.boxes.empty()) {
     if (applied) {
-      CHECK(result.text == nullptr);
+      CHECK(result.message == nullptr);
       CHECK(exitCode == (result.code == 0 ? kExitOk : kExitNotApplied));
     } else {
       CHECK(exitCode == kExitNoMatch);
@@ -227,7 +210,7 @@ void RunOnce(const std::u16string& command, const ChangeMessage& result) {
   } else {
     // Otherwise it must be the display-change message for the code the display returned.
     CHECK(applied);
-    CHECK(result.text != nullptr && box.prompt == result.text);
+    CHECK(result.message != nullptr && box.prompt == result.message);
     CHECK(box.buttons == vbOKOnly);
     CHECK(exitCode == kExitNotApplied);
   }
@@ -236,7 +219,7 @@ void RunOnce(const std::u16string& command, const ChangeMessage& result) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const ChangeMessage& result = kResults[size % (sizeof(kResults) / sizeof(kResults[0]))];
+  const ChangeResultCase& result = kChangeResults[size % (sizeof(kChangeResults) / sizeof(kChangeResults[0]))];
   RunOnce(FromUtf8(data, size), result);
   RunOnce(FromUtf16Units(data, size), result);
   return 0;

@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "fake/change_results.h"
 #include "fake/form_fixture.h"
 
 namespace {
 
-struct ResultCase {
-  int32_t code;
-  const char16_t* message;  // nullptr: no box
-};
-
-class ChangeResult : public FormTest, public testing::WithParamInterface<ResultCase> {};
+class ChangeResult : public FormTest, public testing::WithParamInterface<ChangeResultCase> {};
 
 TEST_P(ChangeResult, ReportsEachCodeAfterRefreshingTheIndication) {
   Build();
@@ -37,13 +33,7 @@ TEST_P(ChangeResult, ReportsEachCodeAfterRefreshingTheIndication) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Codes, ChangeResult,
-    testing::Values(ResultCase{0, nullptr}, ResultCase{1, u"設定を反映するためには再起動が必要です。"},
-                    ResultCase{-1, u"失敗しました。"}, ResultCase{-2, u"不正なモードです。"},
-                    ResultCase{-3, u"設定をレジストリに書き込めません。"}, ResultCase{-4, nullptr},
-                    ResultCase{-5, u"不正なパラメータです。"}, ResultCase{2, nullptr}, ResultCase{-6, nullptr},
-                    ResultCase{INT32_MIN, nullptr}));
+INSTANTIATE_TEST_SUITE_P(Codes, ChangeResult, testing::ValuesIn(kChangeResults));
 
 TEST_F(FormTest, SuccessMovesTheTickBeforeAnythingElse) {
   Build();

@@ -5,38 +5,20 @@
 
 #include <climits>
 
+#include "fake/change_results.h"
 #include "fake/form_fixture.h"
 #include "unit/robustness_checks.h"
 
 namespace {
 
-struct ApplyCase {
-  int32_t code;
-  const char16_t* message;  // nullptr: no box
-};
-
-const ApplyCase kApplyCases[] = {
-    {0, nullptr},
-    {1, u"設定を反映するためには再起動が必要です。"},
-    {-1, u"失敗しました。"},
-    {-2, u"不正なモードです。"},
-    {-3, u"設定をレジストリに書き込めません。"},
-    {-4, nullptr},
-    {-5, u"不正なパラメータです。"},
-    {2, nullptr},
-    {-6, nullptr},
-    {INT32_MAX, nullptr},
-    {INT32_MIN, nullptr},
-};
-
 // The menu of the fixture: 0 640x480x16, 1 1024x768x16, 2 "-", 3 800x600x32 (in force).
 constexpr int16_t k1024x768x16 = 1;
 constexpr int16_t k800x600x32 = 3;
 
-class ApplyResultOnSwitch : public FormTest, public testing::WithParamInterface<ApplyCase> {};
+class ApplyResultOnSwitch : public FormTest, public testing::WithParamInterface<ChangeResultCase> {};
 
 TEST_P(ApplyResultOnSwitch, ReportsAtMostOneBoxWhileTheIconIsUpThenEnds) {
-  const ApplyCase& c = GetParam();
+  const ChangeResultCase& c = GetParam();
   fake.display.changeResults = {c.code};
   fake.runtime.command = u"/s1024,768,16";
   int iconsWhileBoxUp = -1;
@@ -63,12 +45,12 @@ TEST_P(ApplyResultOnSwitch, ReportsAtMostOneBoxWhileTheIconIsUpThenEnds) {
   EXPECT_EQ(TickedItems(form), (std::vector<int16_t>{c.code == 0 ? k1024x768x16 : k800x600x32}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, ApplyResultOnSwitch, testing::ValuesIn(kApplyCases));
+INSTANTIATE_TEST_SUITE_P(Codes, ApplyResultOnSwitch, testing::ValuesIn(kChangeResults));
 
-class ApplyResultFromMenu : public FormTest, public testing::WithParamInterface<ApplyCase> {};
+class ApplyResultFromMenu : public FormTest, public testing::WithParamInterface<ChangeResultCase> {};
 
 TEST_P(ApplyResultFromMenu, ReportsAndStaysResidentWithAWorkingMenu) {
-  const ApplyCase& c = GetParam();
+  const ChangeResultCase& c = GetParam();
   fake.display.changeResults = {c.code};
   form.Form_Load();
   fake.runtime.onPopup = [](const MenuArray&) { return k1024x768x16; };
@@ -98,6 +80,6 @@ TEST_P(ApplyResultFromMenu, ReportsAndStaysResidentWithAWorkingMenu) {
   ExpectMenuIntact(form);
 }
 
-INSTANTIATE_TEST_SUITE_P(Codes, ApplyResultFromMenu, testing::ValuesIn(kApplyCases));
+INSTANTIATE_TEST_SUITE_P(Codes, ApplyResultFromMenu, testing::ValuesIn(kChangeResults));
 
 }  // namespace
