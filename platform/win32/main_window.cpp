@@ -11,6 +11,7 @@ namespace win32 {
 namespace {
 
 constexpr char kWindowClass[] = "VelmoraMainForm";
+constexpr char kOwnerClass[] = "VelmoraOwner";
 constexpr char16_t kJapaneseFace[] = u"ＭＳ Ｐゴシック";
 
 // The design-time layout, in twips: left, top, right, bottom of each control's frame.
@@ -70,8 +71,15 @@ bool MainWindow::Create() {
   windowClass.lpszClassName = kWindowClass;
   if (!RegisterClassExA(&windowClass)) return false;
 
-  // An owned window never gets a taskbar button; the owner itself is never shown.
-  owner_ = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+  // An owned window never gets a taskbar button; the owner itself is never shown. It has a
+  // class of its own: a system control class would load the common controls right away.
+  WNDCLASSEXA ownerClass{};
+  ownerClass.cbSize = sizeof ownerClass;
+  ownerClass.lpfnWndProc = DefWindowProcA;
+  ownerClass.hInstance = instance_;
+  ownerClass.lpszClassName = kOwnerClass;
+  if (!RegisterClassExA(&ownerClass)) return false;
+  owner_ = CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
 
   RECT frame{0, 0, MulDiv(kClientWidth, dpiX_, 1440), MulDiv(kClientHeight, dpiY_, 1440)};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
@@ -81,8 +89,23 @@ bool MainWindow::Create() {
                       frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this);
   if (!hwnd_) return false;
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-  CreateControls();
   return true;
+}
+
+// The common controls library is loaded here rather than at start-up; the manifest selects
+// version 6 of it, whose initialisation is the larger part of what the controls cost.
+void MainWindow::EnsureControls() {
+  if (cmdOK_) return;
+  using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  if (HMODULE library = LoadLibraryA("comctl32.dll")) {
+    const auto init =
+        reinterpret_cast<InitFunction>(reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    if (init) init(&controls);
+  }
+  CreateControls();
+  // The focus the window took while it had no controls goes where WM_SETFOCUS puts it.
+  if (GetFocus() == hwnd_) SetFocus(cmdOK_);
 }
 
 HFONT MainWindow::MakeFont(const std::string& ansiFace, int hundredthsOfPoint, int weight, BYTE charset) {
@@ -158,7 +181,7 @@ void MainWindow::SetLabel(HWND label, const std::u16string& text, bool sizeToTex
 }
 
 void MainWindow::RefreshLabels() {
-  if (!form_ || !hwnd_) return;
+  if (!form_ || !hwnd_ || !cmdOK_) return;
   SetLabel(lblVersion_, form_->lblVersion, true);
   SetLabel(lblCopyright_, form_->lblCopyright, false);
 }
@@ -197,7 +220,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_MOUSEMOVE: MouseMove(wParam, lParam); return 0;
-    case WM_SETFOCUS: SetFocus(cmdOK_); return 0;
+    case WM_SETFOCUS:
+      if (cmdOK_) SetFocus(cmdOK_);
+      return 0;
     case DM_GETDEFID:  // Enter presses OK
       return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_COMMAND:  // OK clicked, Enter (IDOK) or Esc (IDCANCEL)

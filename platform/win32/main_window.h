@@ -19,15 +19,18 @@ class MainWindow {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the window hidden, at the system's default position, with all its controls.
+  // Creates the window hidden, at the system's default position, without its controls.
   bool Create();
+  // Creates the controls (and the fonts they use) unless they exist; the About window calls
+  // this before it is first shown.
+  void EnsureControls();
   // From now on the window's messages raise the form's events.
   void Attach(frmMain& form) { form_ = &form; }
 
   HWND Hwnd() const { return hwnd_; }
   // The 16x16 program icon that picMiniIcon holds: the tray icon.
   HICON MiniIcon() const { return smallIcon_.get(); }
-  // Copies the form's lblVersion and lblCopyright texts into the labels.
+  // Copies the form's lblVersion and lblCopyright texts into the labels, once they exist.
   void RefreshLabels();
 
  private:

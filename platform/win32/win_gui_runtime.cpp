@@ -93,7 +93,10 @@ int32_t WinGuiRuntime::FormHwnd() { return HandleToInt32(Form()); }
 
 void WinGuiRuntime::SetFormVisible(bool visible) {
   if (!window_) return;
-  if (visible) window_->RefreshLabels();
+  if (visible) {
+    window_->EnsureControls();
+    window_->RefreshLabels();
+  }
   ShowWindow(window_->Hwnd(), visible ? SW_SHOWNORMAL : SW_HIDE);
 }
 

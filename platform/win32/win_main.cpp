@@ -7,10 +7,9 @@
 #include "platform/win32/windows_api.h"
 #include "ui/frm_main.h"
 
+// The About window's controls, and the common controls they need, are made when it is first
+// shown: the "/s" path and a resident start-up that is never asked for it do without them.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-
   win32::WinDisplaySettings display;
   win32::WinTrayShell shell;
   win32::WinSystemCalls system;
@@ -24,7 +23,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   // The Load event; with "/s" on the command line, or when start-up fails, it ends the program itself.
   form.Start();
-  window.RefreshLabels();
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) runtime.Dispatch(msg);
