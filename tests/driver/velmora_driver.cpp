@@ -16,7 +16,7 @@
 //   dismiss              press Esc in the open popup and wait for it to close
 //   menu-gone            wait until no popup menu of Velmora is open
 //   msgbox               wait for a message box of Velmora: "caption TEXT", "rect L T R B", "static ID TEXT",
-//                        "icon ID visible V",
+//                        "icon ID visible V", "icon-image ID 0|1" (whether that control holds an icon),
 //                        "button ID TEXT"
 //   msgbox-close         press OK (WM_COMMAND IDOK) in that box and wait for it to close
 //   mode                 "current W H D" and "registry W H D"
@@ -31,11 +31,19 @@
 //   desktop              wait for the desktop's taskbar: "screen W H", "taskbar L T R B" (or "taskbar hidden")
 //   tray-forget          remove Velmora's icon (its window, id 1) from the shell, as a shell restart does
 //   tray-icons           the notification icons the shell shows: "icon L T R B TOOLTIP" (screen coordinates)
+//   window-count         "windows top T hidden H menus M children C": the windows Velmora's process owns
+//   soak-popups N        open the popup N times by the tray callback and close it with Esc (see CmdSoakPopups)
+//   soak-switch N CAPTION CAPTION...  choose those modes from the popup in turn, N times (see CmdSoakSwitch)
+//   stored-settings deny|allow        make the stored display settings read-only, or writable again
+//   launch               start Velmora.exe with the command-line text on standard input; "started PID length L",
+//                        then "exit CODE" when it ends
 #include <windows.h>
 #include <psapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -191,14 +199,14 @@ bool Ready(const T& r) {
     return static_cast<bool>(r);
 }
 
-// Asks the probe every 50 ms until it answers or the time is up; returns the last answer.
+// Asks the probe every `every_ms` (50 ms) until it answers or the time is up; returns the last answer.
 template <class F>
-auto WaitFor(F probe, DWORD timeout_ms) -> decltype(probe()) {
+auto WaitFor(F probe, DWORD timeout_ms, DWORD every_ms = 50) -> decltype(probe()) {
   DWORD start = GetTickCount();
   for (;;) {
     auto r = probe();
     if (Ready(r) || GetTickCount() - start >= timeout_ms) return r;
-    Sleep(50);
+    Sleep(every_ms);
   }
 }
 
@@ -374,9 +382,9 @@ void PostKey(HWND popup, WPARAM vk) {
   PostMessageW(popup, WM_KEYUP, vk, 0xC0000001);
 }
 
-int CmdChoose(int k) {
-  HWND popup = NeedPopup();
-  auto items = NeedMenu();
+// Highlights item K of the open popup with the arrow keys and presses Enter; 0 when the popup closed.
+// Prints "chosen K CAPTION" when `report` is set.
+int ChooseIn(HWND popup, std::vector<MenuItem> items, int k, bool report) {
   if (k < 0 || k >= static_cast<int>(items.size()) || items[k].separator) {
     Out("error not-selectable " + std::to_string(k));
     return 2;
@@ -395,7 +403,7 @@ int CmdChoose(int k) {
     if (current == k) {
       PostKey(popup, VK_RETURN);
       bool gone = WaitFor([] { return VelmoraWindowOfClass(L"#32768") == nullptr; }, g_timeout_ms);
-      Out(std::string("chosen ") + std::to_string(k) + " " + Escape(items[k].caption));
+      if (report) Out(std::string("chosen ") + std::to_string(k) + " " + Escape(items[k].caption));
       return gone ? 0 : 1;
     }
     // Nothing highlighted yet: the first Down highlights the first selectable item.
@@ -413,6 +421,11 @@ int CmdChoose(int k) {
   }
   Out("error cannot-highlight " + std::to_string(k));
   return 3;
+}
+
+int CmdChoose(int k) {
+  HWND popup = NeedPopup();
+  return ChooseIn(popup, NeedMenu(), k, true);
 }
 
 // ---------------------------------------------------------------- commands
@@ -492,6 +505,8 @@ int CmdMsgbox(bool close) {
     std::string id = std::to_string(GetDlgCtrlID(h));
     if (_wcsicmp(cls.c_str(), L"Static") == 0 && (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
       Out("icon " + id + " visible " + std::to_string(IsWindowVisible(h) ? 1 : 0));
+      // Wine leaves the icon control of a box without an icon visible, only empty.
+      Out("icon-image " + id + " " + std::to_string(SendMessageW(h, STM_GETICON, 0, 0) ? 1 : 0));
       continue;
     }
     std::string kind = _wcsicmp(cls.c_str(), L"Static") == 0   ? "static"
@@ -734,6 +749,307 @@ int CmdDesktop() {
   return 0;
 }
 
+
+// ---------------------------------------------------------------- long use
+
+// How many windows Velmora's process owns: top-level ones (hidden ones included), of those the hidden
+// ones and the popup-menu windows (class #32768), and the child windows of all of them.
+//   "windows top T hidden H menus M children C"
+int CmdWindowCount() {
+  auto pids = WaitFor(VelmoraPids, g_timeout_ms);
+  if (pids.empty()) {
+    Out("error no-process");
+    return 1;
+  }
+  int top = 0, hidden = 0, menus = 0, children = 0;
+  for (HWND h : TopLevelWindows()) {
+    if (!IsVelmora(h, pids)) continue;
+    ++top;
+    if (!IsWindowVisible(h)) ++hidden;
+    if (ClassOf(h) == L"#32768") ++menus;
+    EnumChildWindows(
+        h,
+        [](HWND, LPARAM lp) CALLBACK -> BOOL {
+          ++*reinterpret_cast<int*>(lp);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+  }
+  Out("windows top " + std::to_string(top) + " hidden " + std::to_string(hidden) + " menus " +
+      std::to_string(menus) + " children " + std::to_string(children));
+  return 0;
+}
+
+HWND OpenPopup(HWND main, WPARAM code) {
+  PostMessageW(main, WM_MOUSEMOVE, 1, code);
+  return WaitFor([] { return VelmoraWindowOfClass(L"#32768"); }, g_timeout_ms, 5);
+}
+
+bool ClosePopup(HWND popup) {
+  PostKey(popup, VK_ESCAPE);
+  return WaitFor([] { return VelmoraWindowOfClass(L"#32768") == nullptr; }, g_timeout_ms, 5);
+}
+
+std::vector<MenuItem> ReadMenuOrEmpty() {
+  std::vector<MenuItem> items;
+  std::string error;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (ReadMenu(items, error)) return items;
+    Sleep(200);
+  }
+  Out("error menu-read " + error);
+  return {};
+}
+
+std::vector<std::wstring> Ticked(const std::vector<MenuItem>& items) {
+  std::vector<std::wstring> out;
+  for (const auto& it : items)
+    if (it.checked) out.push_back(it.caption);
+  return out;
+}
+
+// Opens the popup N times by the tray callback (left and right press in turn) and closes it with Esc.
+// Every 100th time the menu is read as well: it must hold as many items as the first time, one ticked.
+//   "popups I ms T"  after every 100;  "done popups N worst-ms W items K"
+int CmdSoakPopups(int n) {
+  HWND main = NeedMainWindow();
+  DWORD start = GetTickCount(), worst = 0;
+  size_t expected = 0;
+  for (int i = 0; i < n; ++i) {
+    DWORD t = GetTickCount();
+    HWND popup = OpenPopup(main, i % 2 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+    if (!popup) {
+      Out("error no-popup at " + std::to_string(i));
+      return 1;
+    }
+    if (i % 100 == 0) {
+      auto items = ReadMenuOrEmpty();
+      if (items.empty()) return 3;
+      if (expected == 0) expected = items.size();
+      if (items.size() != expected || Ticked(items).size() != 1) {
+        Out("error menu-changed at " + std::to_string(i) + " items " + std::to_string(items.size()) + " ticked " +
+            std::to_string(Ticked(items).size()));
+        ClosePopup(popup);
+        return 1;
+      }
+    }
+    if (!ClosePopup(popup)) {
+      Out("error still-open at " + std::to_string(i));
+      return 1;
+    }
+    worst = std::max(worst, GetTickCount() - t);
+    if ((i + 1) % 100 == 0) Out("popups " + std::to_string(i + 1) + " ms " + std::to_string(GetTickCount() - start));
+  }
+  Out("done popups " + std::to_string(n) + " worst-ms " + std::to_string(worst) + " items " +
+      std::to_string(expected));
+  return 0;
+}
+
+// The width, height and depth a mode caption names ("1024x768<unit>\t16<unit>").
+bool ModeOfCaption(const std::wstring& caption, DWORD& w, DWORD& h, DWORD& d) {
+  size_t tab = caption.find(L'\t');
+  if (tab == std::wstring::npos || std::swscanf(caption.c_str(), L"%lux%lu", &w, &h) != 2) return false;
+  d = std::wcstoul(caption.c_str() + tab + 1, nullptr, 10);
+  return d != 0;
+}
+
+bool ModeIs(DWORD which, DWORD w, DWORD h, DWORD d) {
+  DEVMODEA dm{};
+  dm.dmSize = sizeof dm;
+  return EnumDisplaySettingsA(nullptr, which, &dm) && dm.dmPelsWidth == w && dm.dmPelsHeight == h &&
+         (d == 0 || dm.dmBitsPerPel == d);
+}
+
+// Highlights the item reached by `presses` Down presses in a fresh popup and presses Enter.
+int ChooseByKeys(HWND popup, int presses, int i) {
+  for (int k = 0; k < presses; ++k) {
+    PostKey(popup, VK_DOWN);
+    Sleep(10);
+  }
+  PostKey(popup, VK_RETURN);
+  if (!WaitFor([] { return VelmoraWindowOfClass(L"#32768") == nullptr; }, g_timeout_ms, 5)) {
+    Out("error choose at " + std::to_string(i));
+    return 1;
+  }
+  return 0;
+}
+
+// Reads the open popup, checks that it ticks `previous` (unless empty) and chooses `caption`; sets `presses`
+// to the Down presses that reach that item in a fresh popup.
+int ChooseByReading(HWND popup, const std::wstring& caption, const std::wstring& previous, int& presses, int i) {
+  auto items = ReadMenuOrEmpty();
+  if (items.empty()) return 3;
+  auto ticked = Ticked(items);
+  if (!previous.empty() && (ticked.size() != 1 || ticked[0] != previous)) {
+    std::string got;
+    for (const auto& c : ticked) got += " " + Escape(c);
+    Out("error tick at " + std::to_string(i) + " expected " + Escape(previous) + " got" + got);
+    ClosePopup(popup);
+    return 1;
+  }
+  int k = -1;
+  for (const auto& it : items)
+    if (!it.separator && it.caption == caption) k = it.index;
+  if (k < 0) {
+    Out("error not-offered " + Escape(caption));
+    ClosePopup(popup);
+    return 1;
+  }
+  if (ChooseIn(popup, items, k, false) != 0) {
+    Out("error choose at " + std::to_string(i));
+    return 1;
+  }
+  presses = 0;
+  for (int j = 0; j <= k; ++j)
+    if (!items[j].separator) ++presses;
+  return 0;
+}
+
+// Chooses the given mode captions from the popup in turn, N times in all. Each time the popup is opened by
+// the tray callback; after the choice the stored mode must become the chosen one and the mode in force take
+// its size, with no message box. The first time and every 10th time the menu is read (menuspy.dll) before
+// the choice, and from the second time on it must tick the mode chosen the time before; the other times
+// the item is reached by as many Down presses as the first reading showed, so that the in-process reader,
+// which leaves some memory behind in the process each time it is loaded, stays out of the figures.
+//   "switch I ms T CAPTION"  each time;  "done switches N worst-ms W reads R"
+int CmdSoakSwitch(int n, const std::vector<std::wstring>& captions) {
+  struct Mode {
+    std::wstring caption;
+    DWORD w, h, d;
+  };
+  std::vector<Mode> modes;
+  for (const auto& c : captions) {
+    Mode m{c, 0, 0, 0};
+    if (!ModeOfCaption(c, m.w, m.h, m.d)) {
+      Out("error not-a-mode " + Escape(c));
+      return 2;
+    }
+    modes.push_back(m);
+  }
+  if (modes.size() < 2) return 2;
+  HWND main = NeedMainWindow();
+  DWORD worst = 0;
+  int reads = 0;
+  std::wstring previous;
+  std::vector<int> downs(modes.size(), -1);  // Down presses that highlight each mode in a fresh popup
+  for (int i = 0; i < n; ++i) {
+    const Mode& target = modes[i % modes.size()];
+    DWORD t = GetTickCount();
+    HWND popup = OpenPopup(main, i % 2 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+    if (!popup) {
+      Out("error no-popup at " + std::to_string(i));
+      return 1;
+    }
+    int& presses = downs[i % modes.size()];
+    const bool read = presses < 0 || i % 10 == 0;
+    reads += read ? 1 : 0;
+    int rc = read ? ChooseByReading(popup, target.caption, previous, presses, i) : ChooseByKeys(popup, presses, i);
+    if (rc != 0) return rc;
+    bool followed = WaitFor(
+        [&] {
+          return ModeIs(ENUM_REGISTRY_SETTINGS, target.w, target.h, target.d) &&
+                 ModeIs(ENUM_CURRENT_SETTINGS, target.w, target.h, 0);
+        },
+        g_timeout_ms, 10);
+    if (!followed) {
+      Out("error mode-not-set at " + std::to_string(i) + " " + Escape(target.caption));
+      return 1;
+    }
+    if (HWND box = VelmoraWindowOfClass(L"#32770")) {
+      Out("error msgbox at " + std::to_string(i) + " " + Escape(TextOf(box)));
+      return 1;
+    }
+    previous = target.caption;
+    DWORD took = GetTickCount() - t;
+    worst = std::max(worst, took);
+    Out("switch " + std::to_string(i + 1) + " ms " + std::to_string(took) + " " + Escape(target.caption));
+  }
+  Out("done switches " + std::to_string(n) + " worst-ms " + std::to_string(worst) + " reads " +
+      std::to_string(reads));
+  return 0;
+}
+
+// ---------------------------------------------------------------- failures
+
+// Lets the stored display settings be written, or not: sets the access rules of the display adapter's
+// settings key (HKEY_CURRENT_CONFIG, the key EnumDisplayDevices names) to read-only or to full access for
+// everyone. While it is read-only a mode switch that is to be stored fails to store it.
+//   "stored-settings KEY deny|allow"
+int CmdStoredModeWrite(bool allow) {
+  DISPLAY_DEVICEA device{};
+  device.cb = sizeof device;
+  if (!EnumDisplayDevicesA(nullptr, 0, &device, 0)) {
+    Out("error no-display-device");
+    return 3;
+  }
+  std::string key = device.DeviceKey;
+  const std::string machine = "\\Registry\\Machine\\";
+  if (_strnicmp(key.c_str(), machine.c_str(), machine.size()) != 0) {
+    Out("error device-key " + key);
+    return 3;
+  }
+  key = key.substr(machine.size());
+  HKEY h = nullptr;
+  LONG r = RegOpenKeyExA(HKEY_CURRENT_CONFIG, key.c_str(), 0, READ_CONTROL | WRITE_DAC, &h);
+  if (r != ERROR_SUCCESS) {
+    Out("error open-key " + std::to_string(r) + " " + key);
+    return 3;
+  }
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  const wchar_t* rule = allow ? L"D:P(A;;KA;;;WD)" : L"D:P(A;;KR;;;WD)";
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(rule, SDDL_REVISION_1, &sd, nullptr)) {
+    Out("error sddl " + std::to_string(GetLastError()));
+    RegCloseKey(h);
+    return 3;
+  }
+  r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
+  LocalFree(sd);
+  RegCloseKey(h);
+  if (r != ERROR_SUCCESS) {
+    Out("error set-security " + std::to_string(r));
+    return 3;
+  }
+  Out("stored-settings " + key + (allow ? " allow" : " deny"));
+  return 0;
+}
+
+// Starts Velmora.exe (from the driver's folder) with exactly the command-line text read from standard
+// input (UTF-8) after its quoted path and one blank, and waits for it to end.
+//   "started PID length L"  then  "exit CODE"  (or "error create-process ERROR length L")
+int CmdLaunch() {
+  std::string tail;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) tail.append(buf, got);
+  std::wstring wtail;
+  if (!tail.empty()) {
+    int n = MultiByteToWideChar(CP_UTF8, 0, tail.data(), static_cast<int>(tail.size()), nullptr, 0);
+    wtail.resize(n);
+    MultiByteToWideChar(CP_UTF8, 0, tail.data(), static_cast<int>(tail.size()), wtail.data(), n);
+  }
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring exe = self;
+  exe = exe.substr(0, exe.find_last_of(L"\\/") + 1) + g_exe_name;
+  std::wstring line = L"\"" + exe + L"\" " + wtail;
+  std::string length = std::to_string(line.size());
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    Out("error create-process " + std::to_string(GetLastError()) + " length " + length);
+    return 3;
+  }
+  Out("started " + std::to_string(process.dwProcessId) + " length " + length);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  Out("exit " + std::to_string(code));
+  return 0;
+}
+
 int Usage() {
   Out("error usage");
   return 2;
@@ -806,5 +1122,12 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"desktop") return CmdDesktop();
   if (cmd == L"tray-icons") return CmdTrayIcons();
   if (cmd == L"tray-forget") return CmdTrayForget();
+  if (cmd == L"window-count") return CmdWindowCount();
+  if (cmd == L"soak-popups" && args.size() == 2) return CmdSoakPopups(static_cast<int>(num(1)));
+  if (cmd == L"soak-switch" && args.size() >= 4)
+    return CmdSoakSwitch(static_cast<int>(num(1)), std::vector<std::wstring>(args.begin() + 2, args.end()));
+  if (cmd == L"stored-settings" && args.size() == 2 && (args[1] == L"deny" || args[1] == L"allow"))
+    return CmdStoredModeWrite(args[1] == L"allow");
+  if (cmd == L"launch") return CmdLaunch();
   return Usage();
 }

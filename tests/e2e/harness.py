@@ -322,11 +322,12 @@ class Session:
         proc = self.start(*args)
         return proc.wait(timeout)
 
-    def driver(self, *args, timeout_ms=15000, expect_rc=0):
-        """Runs one driver command; its output lines. expect_rc None accepts any exit status."""
+    def driver(self, *args, timeout_ms=15000, expect_rc=0, run_timeout=None):
+        """Runs one driver command; its output lines. expect_rc None accepts any exit status. run_timeout:
+        seconds the whole command may take (a batch command), by default the driver's timeout plus a minute."""
         cmd = [str(LOADER), str(DRIVER), "--timeout", str(timeout_ms), *map(str, args)]
         res = subprocess.run(cmd, env=self.env, cwd=self.tmp, stdout=subprocess.PIPE, stderr=self.log,
-                             timeout=timeout_ms / 1000 + 60)
+                             timeout=run_timeout or timeout_ms / 1000 + 60)
         lines = res.stdout.decode("utf-8", errors="replace").splitlines()
         self.last_rc = res.returncode
         if expect_rc is not None and res.returncode != expect_rc:
@@ -380,11 +381,13 @@ class Session:
 
     def msgbox(self, timeout_ms=15000):
         """The message box Velmora shows, or None: dict with caption, rect, texts (its Static children that
-        hold text), icon (whether it shows an icon) and buttons (their captions)."""
+        hold text), icon (whether it shows an icon: its icon control is visible and holds one) and buttons
+        (their captions)."""
         lines = self.driver("msgbox", timeout_ms=timeout_ms, expect_rc=None)
         if self.last_rc != 0:
             return None
         box = {"caption": "", "texts": [], "icon": False, "buttons": []}
+        images = False
         for line in lines:
             kind, _, rest = line.partition(" ")
             if kind == "caption":
@@ -393,12 +396,15 @@ class Session:
                 box["rect"] = tuple(int(v) for v in rest.split())
             elif kind == "icon":
                 box["icon"] = box["icon"] or rest.endswith("visible 1")
+            elif kind == "icon-image":
+                images = images or rest.endswith(" 1")
             elif kind in ("static", "button"):
                 text = unescape(rest.partition(" ")[2])
                 if kind == "button":
                     box["buttons"].append(text)
                 elif text:
                     box["texts"].append(text)
+        box["icon"] = box["icon"] and images
         return box
 
     @contextlib.contextmanager
