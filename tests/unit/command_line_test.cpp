@@ -123,20 +123,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, WhatWasRead,
                                          ReadCase{"a,b /s1024,768,16", 1, 0, 16},
                                          ReadCase{"/s1024.6,768,16", 1025, 768, 16}));
 
-TEST_F(FormTest, ARefusedModeEndsWithItsOwnBoxAndADistinctStatus) {
-  fake.display.changeResults = {-2};
-  fake.runtime.command = u"/s1024,768,16";
-  try {
-    form.Form_Load();
-    FAIL();
-  } catch (const ProgramEnded& e) {
-    EXPECT_EQ(e.exitCode, kExitNotApplied);
-  }
-  ASSERT_EQ(fake.runtime.boxes.size(), 1u);
-  EXPECT_EQ(fake.runtime.boxes[0].prompt, u"不正なモードです。");
-  EXPECT_EQ(fake.runtime.boxes[0].buttons, 0);
-}
-
 TEST_F(FormTest, AnErrorRaisedWhileApplyingReachesTheGeneralBox) {
   class Failing : public DisplaySettings {
    public:
@@ -152,26 +138,6 @@ TEST_F(FormTest, AnErrorRaisedWhileApplyingReachesTheGeneralBox) {
   EXPECT_EQ(fake.runtime.boxes[0].prompt,
             u"エラーです。\r\nオブジェクト : user32\r\nエラー番号   : 48\r\nDLL の読み込みエラーです。\r\nVer 1.90");
   EXPECT_EQ(fake.shell.VisibleIcons(), 0);
-}
-
-TEST_F(FormTest, AVeryLongCommandLineEndsWithTheSpecifiedBox) {
-  fake.runtime.command = u"/s" + std::u16string(100000, u'9') + u",768,16";
-  EXPECT_THROW(form.Form_Load(), ProgramEnded);
-  ASSERT_EQ(fake.runtime.boxes.size(), 1u);
-  EXPECT_EQ(fake.runtime.boxes[0].prompt, GeneralBox(6, u"オーバーフローしました。"));
-}
-
-TEST_F(FormTest, StartUpErrorIsShownAndEndsTheProgram) {
-  fake.runtime.miniIcon.reset();
-  try {
-    form.Start();
-    FAIL();
-  } catch (const ProgramEnded& e) {
-    EXPECT_EQ(e.exitCode, kExitError);
-  }
-  ASSERT_EQ(fake.runtime.boxes.size(), 1u);
-  EXPECT_EQ(fake.runtime.boxes[0].prompt,
-            u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 91\r\nオブジェクト変数が設定されていません。\r\nVer 1.90");
 }
 
 }  // namespace

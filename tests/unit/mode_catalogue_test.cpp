@@ -102,15 +102,6 @@ TEST(Catalogue, ReusesOneRecordSoTheServiceSeesItAsItLeftIt) {
   EXPECT_EQ(table.size(), 2u);
 }
 
-TEST(Catalogue, StopsAtTheSixteenBitLimitWithoutFailing) {
-  FakeDisplay display;
-  for (int32_t i = 0; i < 40000; ++i) display.modes.push_back(Mode(1 + i, 480, 8));
-  const ModeTable table = BuildCatalogue(display);
-  ASSERT_EQ(table.size(), static_cast<size_t>(kMaxCatalogueModes));
-  EXPECT_EQ(table.front().width, 1);
-  EXPECT_EQ(table.back().width, kMaxCatalogueModes);
-}
-
 TEST(RecordLayout, IsTheClassic124ByteDevmode) {
   EXPECT_EQ(sizeof(DisplayModeRecord), 124u);
   EXPECT_EQ(offsetof(DisplayModeRecord, dmSize), 36u);

@@ -68,17 +68,6 @@ TEST(BuildMenu, DepthsBeyondSixteenBitsStillStartTheirOwnGroup) {
   EXPECT_EQ(menu.Caption(2), u"640x480ピクセル\t65568ビット");
 }
 
-TEST(BuildMenu, KeepsTheCommandBlockWithinSixteenBitIndexes) {
-  ModeTable table;
-  for (int32_t i = 0; i < kMaxCatalogueModes; ++i) table.push_back({1 + i, 480, 8 + 8 * (i % 2 == 0 ? 0 : 1), i});
-  MenuArray menu;
-  std::vector<int32_t> index;
-  const int16_t base = BuildMenu(table, menu, index);
-  EXPECT_EQ(menu.UBound(), base + 7);
-  EXPECT_LE(static_cast<int32_t>(base) + 7, 32767);
-  EXPECT_EQ(menu.Caption(static_cast<int16_t>(base + 7)), u"終了");
-}
-
 TEST(BuildModeMenu, ErasesTheCatalogueAndTicksTheModeInForce) {
   FakePlatform fake;
   fake.display.modes = {Mode(640, 480, 8), Mode(800, 600, 32), Mode(800, 600, 32, 75)};

@@ -51,29 +51,6 @@ TEST_F(FormTest, ChoiceFromThePopupIsDispatched) {
   EXPECT_EQ(fake.display.applied[0].dmPelsWidth, 1024);
 }
 
-TEST_F(FormTest, PressesWhileTheMenuOpensShareOneMenu) {
-  Build();
-  int nested = 0;
-  fake.runtime.onDoEvents = [&] {
-    ++nested;
-    form.Form_MouseMove(0, 0, 7740, 0);  // a second press arrives while events run
-    form.Form_MouseMove(0, 0, 7695, 0);
-  };
-  fake.runtime.onPopup = [&](const MenuArray&) {
-    form.Form_MouseMove(0, 0, 7695, 0);  // and one more while the menu is open
-    return 9;
-  };
-  form.Form_MouseMove(0, 0, 7695, 0);
-  EXPECT_EQ(nested, 1);
-  EXPECT_EQ(fake.runtime.popups.size(), 1u);
-  EXPECT_TRUE(form.Visible);  // the one choice was carried out once
-  EXPECT_EQ(fake.runtime.visibility.size(), 1u);
-
-  fake.runtime.onPopup = nullptr;
-  form.Form_MouseMove(0, 0, 7695, 0);  // afterwards a press opens the menu again
-  EXPECT_EQ(fake.runtime.popups.size(), 2u);
-}
-
 TEST_F(FormTest, MouseOverTheVisibleAboutWindowNeverOpensTheMenu) {
   Build();
   form.Show();

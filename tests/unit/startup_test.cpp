@@ -85,33 +85,4 @@ TEST_F(FormTest, TaskbarCreatedAddsTheIconAgainFromTheStoredRecord) {
   EXPECT_EQ(fake.shell.calls.back().data, before);  // same owner, id, icon and the current tooltip
 }
 
-TEST_F(FormTest, NoUsableModeStillGivesAWorkingMenu) {
-  fake.display.modes = {Mode(640, 400, 8)};
-  form.Form_Load();
-  EXPECT_EQ(Module::CommandBase, 0);
-  EXPECT_TRUE(form.MenuModeIndex.empty());
-  EXPECT_EQ(form.mnuDisplayMode.Caption(7), u"終了");
-  form.mnuDisplayMode_Click(5);
-  EXPECT_TRUE(form.Visible);
-}
-
-TEST_F(FormTest, ShellRefusingEveryCallChangesNothingVisibleToTheProgram) {
-  fake.shell.result = 0;
-  form.Form_Load();
-  form.Form_MouseMove(0, 0, 7695, 0);
-  EXPECT_EQ(fake.runtime.popups.size(), 1u);
-  EXPECT_EQ(Tip(), u"800x600ピクセル 32ビット");
-}
-
-TEST_F(FormTest, MissingIconPictureStopsStartUpWithAnError) {
-  fake.runtime.miniIcon.reset();
-  try {
-    form.Form_Load();
-    FAIL() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), 91);
-  }
-  EXPECT_TRUE(fake.shell.calls.empty());
-}
-
 }  // namespace
