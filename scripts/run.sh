@@ -21,8 +21,9 @@ export WINELOADER="$loader" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   "$(dirname "$loader")/wineserver" -k 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -40,11 +41,20 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "Velmora runs on a private X server $DISPLAY; its screen: artifacts/run/screen.png"
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
   mkdir -p "$WINEPREFIX"
   "$loader" wineboot -i >/dev/null 2>&1
-  "$loader" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  "$loader" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  reg() { "$loader" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
+  # Every program in one 1280x1024 virtual desktop with a taskbar and a notification area.
+  reg 'HKCU\Software\Wine\Explorer' Desktop Default
+  reg 'HKCU\Software\Wine\Explorer\Desktops' Default 1280x1024
+  # The Japanese Windows fonts the program asks for, drawn with the IPA fonts of the same kind.
+  fonts='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  for name in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do reg "$fonts" "$name" IPAPGothic; done
+  for name in 'ＭＳ ゴシック' 'MS Gothic'; do reg "$fonts" "$name" IPAGothic; done
+  # The desktop settings take effect when the prefix's server starts again.
+  "$(dirname "$loader")/wineserver" -k 2>/dev/null || true
+  touch "$WINEPREFIX/.velmora-ready"
 fi
 
 set +e
