@@ -259,6 +259,29 @@ class MenuItem:
         return f"<{self.index} {self.shown!r}{' ✓' if self.checked else ''}>"
 
 
+def caption(w, h, d):
+    """A mode item's caption: the depth stands after a TAB, in the menu's second column."""
+    return f"{w}x{h}ピクセル\t{d}ビット"
+
+
+def tip(w, h, d):
+    """The tray icon's tooltip for a mode."""
+    return f"{w}x{h}ピクセル {d}ビット"
+
+
+def check_error_box(box, text):
+    """A command-line error box: caption "Velmora", one text (exact, or matching a pattern), a stop icon."""
+    check(box is not None, "no message box came up")
+    check_equal(box["caption"], "Velmora", "caption of the message box")
+    check_equal(len(box["texts"]), 1, f"texts in the message box {box['texts']}")
+    if isinstance(text, str):
+        check_equal(box["texts"][0], text, "text of the message box")
+    else:
+        check(text.fullmatch(box["texts"][0]) is not None,
+              f"text of the message box: {box['texts'][0]!r} does not match {text.pattern!r}")
+    check(box["icon"], "the message box shows no (stop) icon")
+
+
 # ------------------------------------------------------------------ the session
 
 
@@ -465,6 +488,16 @@ class Session:
 
     def xdotool(self, *args):
         subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=30)
+
+    def wait_for_icons(self, count=1, timeout=10):
+        """The icons in the notification area once there are `count` of them, or what there is when the
+        time is up."""
+        deadline = time.time() + timeout
+        while True:
+            icons = self.tray_icons()
+            if len(icons) == count or time.time() > deadline:
+                return icons
+            time.sleep(0.3)
 
     def tray_icons(self):
         """The icons the notification area shows, as the shell's own records of them:

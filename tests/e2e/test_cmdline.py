@@ -8,7 +8,7 @@ import re
 import subprocess
 import time
 
-from harness import Session, check, check_equal, main
+from harness import Session, check, check_equal, check_error_box, main
 
 SYNTAX_TEXT = "パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。"
 # The general error box: five lines; the fourth, the error's description, is any non-empty text.
@@ -54,15 +54,7 @@ def check_run(name, args, status, box_text, applied):
                     raise AssertionError(f"Velmora did not end by itself; message box: {box}")
             else:
                 box = s.msgbox()
-                check(box is not None, "no message box came up")
-                check_equal(box["caption"], "Velmora", "caption of the message box")
-                check_equal(len(box["texts"]), 1, f"texts in the message box {box['texts']}")
-                if isinstance(box_text, str):
-                    check_equal(box["texts"][0], box_text, "text of the message box")
-                else:
-                    check(box_text.fullmatch(box["texts"][0]) is not None,
-                          f"text of the message box: {box['texts'][0]!r} does not match {box_text.pattern!r}")
-                check(box["icon"], "the message box shows no (stop) icon")
+                check_error_box(box, box_text)
                 check_equal(len(box["buttons"]), 1, f"buttons of the message box {box['buttons']}")
                 check_equal(visible_velmora_windows(s)[1:], [], "windows besides the message box")
                 left, top, right, bottom = box["rect"]

@@ -10,7 +10,8 @@ import re
 import subprocess
 import time
 
-from harness import BUILD, DRIVER, LOADER, Session, TestFailure, check, check_equal, log, main
+from harness import (BUILD, DRIVER, LOADER, Session, TestFailure, caption, check, check_equal, check_error_box, log,
+                     main, tip)
 
 ABOUT = "バージョン情報"
 NOT_STORED_TEXT = "設定をレジストリに書き込めません。"
@@ -20,27 +21,10 @@ OVERFLOW_TEXT = re.compile(r"エラーです。\r\nオブジェクト : Velmora\
 LONGEST_COMMAND_LINE = 32766
 
 
-def caption(w, h, d):
-    return f"{w}x{h}ピクセル\t{d}ビット"
-
-
-def tip(w, h, d):
-    return f"{w}x{h}ピクセル {d}ビット"
-
-
-def wait_for_icons(s, count, timeout=10):
-    deadline = time.time() + timeout
-    while True:
-        icons = s.tray_icons()
-        if len(icons) == count or time.time() > deadline:
-            return icons
-        time.sleep(0.3)
-
-
 def start_resident(s):
     proc = s.start()
     s.main_window()
-    check_equal(len(wait_for_icons(s, 1)), 1, "icons in the notification area")
+    check_equal(len(s.wait_for_icons(1)), 1, "icons in the notification area")
     return proc
 
 
@@ -110,7 +94,7 @@ def test_logoff_about():
         check(lines[0].split()[-1] != "0", f"Velmora refused to let the session end: {lines}")
         check(s.wait_gone(10000), "Velmora still runs after a log-off with the About window up")
         proc.wait(10)
-        check_equal(wait_for_icons(s, 0, timeout=5), [], "icons left in the notification area after the log-off")
+        check_equal(s.wait_for_icons(0, timeout=5), [], "icons left in the notification area after the log-off")
         check_no_crash(s)
 
 
@@ -211,15 +195,7 @@ def run_command_line(name, tail, status, box_text):
                 rc = exit_status(driver_proc)
             else:
                 box = s.msgbox()
-                check(box is not None, "no message box came up")
-                check_equal(box["caption"], "Velmora", "caption of the message box")
-                check_equal(len(box["texts"]), 1, f"texts in the message box {box['texts']}")
-                if isinstance(box_text, str):
-                    check_equal(box["texts"][0], box_text, "text of the message box")
-                else:
-                    check(box_text.fullmatch(box["texts"][0]) is not None,
-                          f"text of the message box: {box['texts'][0]!r} does not match {box_text.pattern!r}")
-                check(box["icon"], "the message box shows no (stop) icon")
+                check_error_box(box, box_text)
                 check_equal(box["buttons"], ["OK"], "buttons of the message box")
                 left, top, right, bottom = box["rect"]
                 s.screenshot(f"{name}_box", (left, top, right - left, bottom - top))

@@ -5,16 +5,12 @@ Run one test: python3 test_menu.py menu|switch|about|exit
 
 import time
 
-from harness import Session, check, check_equal, main, unescape
+from harness import Session, caption, check, check_equal, main, unescape
 
 COMMANDS = ["-", "スクリーンセーバ起動", "スクリーンセーバを無効にする", "-", "画面のプロパティを開く",
             "バージョン情報", "-", "終了"]
 ABOUT = "バージョン情報"
 EXIT = "終了"
-
-
-def caption(w, h, d):
-    return f"{w}x{h}ピクセル\t{d}ビット"
 
 
 def expected_menu(listed):

@@ -5,24 +5,9 @@ Run one test: python3 test_resident.py startup|session|shell_restart
 
 import time
 
-from harness import Session, check, check_equal, main
+from harness import Session, check, check_equal, main, tip
 
 PROGRAM_TIP = "Velmora"
-
-
-def mode_tip(mode):
-    w, h, d = mode
-    return f"{w}x{h}ピクセル {d}ビット"
-
-
-def wait_for_icons(s, count, timeout=10):
-    """The displayed icons once there are `count` of them (or what there is when the time is up)."""
-    deadline = time.time() + timeout
-    while True:
-        icons = s.tray_icons()
-        if len(icons) == count or time.time() > deadline:
-            return icons
-        time.sleep(0.3)
 
 
 def start_resident(s):
@@ -37,12 +22,12 @@ def test_startup():
     with Session("startup") as s:
         proc, window = start_resident(s)
         check(not window["visible"], "the main window is visible right after start-up")
-        icons = wait_for_icons(s, 1)
+        icons = s.wait_for_icons(1)
         check_equal(len(icons), 1, "icons in the notification area")
         icon = icons[0]
         # The tooltip names the mode in force once start-up has finished.
         current, _ = s.mode()
-        check_equal(icon["tip"], mode_tip(current), "tooltip of the tray icon")
+        check_equal(icon["tip"], tip(*current), "tooltip of the tray icon")
 
         _, taskbar = s.desktop()
         left, top, right, bottom = taskbar
@@ -61,7 +46,7 @@ def test_startup():
 def test_session():
     with Session("session") as s:
         proc, _ = start_resident(s)
-        wait_for_icons(s, 1)
+        s.wait_for_icons(1)
 
         # A close request (the control menu's origin) is refused: the program stays, still without a window.
         s.driver("close")
@@ -75,21 +60,21 @@ def test_session():
         check(lines[0].split()[-1] != "0", f"Velmora refused to let the session end: {lines}")
         check(s.wait_gone(10000), "Velmora still runs after a log-off")
         proc.wait(10)
-        check_equal(wait_for_icons(s, 0, timeout=5), [], "icons left in the notification area after a log-off")
+        check_equal(s.wait_for_icons(0, timeout=5), [], "icons left in the notification area after a log-off")
 
 
 def test_shell_restart():
     with Session("shell_restart") as s:
         proc, _ = start_resident(s)
-        icons = wait_for_icons(s, 1)
+        icons = s.wait_for_icons(1)
         check_equal(len(icons), 1, "icons in the notification area")
         tip = icons[0]["tip"]
 
         # A restarted shell has lost every icon; it then broadcasts "TaskbarCreated".
         s.driver("tray-forget")
-        check_equal(wait_for_icons(s, 0, timeout=5), [], "icons once the shell forgot them")
+        check_equal(s.wait_for_icons(0, timeout=5), [], "icons once the shell forgot them")
         s.driver("taskbar-created")
-        icons = wait_for_icons(s, 1)
+        icons = s.wait_for_icons(1)
         check_equal(len(icons), 1, "icons after TaskbarCreated")
         check_equal(icons[0]["tip"], tip, "tooltip of the icon added again")
 

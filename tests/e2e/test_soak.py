@@ -12,7 +12,7 @@ Run: python3 test_soak.py long_use
 import os
 import time
 
-from harness import Session, check, check_equal, log, main
+from harness import Session, caption, check, check_equal, log, main, tip
 
 POPUPS = 500
 SWITCHES = 100
@@ -28,14 +28,6 @@ MAX_RSS_GROWTH_KIB = 1536
 MAX_RSS_GROWTH_POPUPS_KIB = 1024
 MAX_DATA_GROWTH_KIB = 3 * 1024
 MAX_GUI_OBJECT_GROWTH = 10  # only where the system keeps the counts (not under Wine)
-
-
-def caption(w, h, d):
-    return f"{w}x{h}ピクセル\t{d}ビット"
-
-
-def tip(w, h, d):
-    return f"{w}x{h}ピクセル {d}ビット"
 
 
 def linux_pid(s):
@@ -79,19 +71,12 @@ def show(label, fig):
         f"gdi {fig['gdi']}, private bytes {fig['private']}, windows {fig['windows']}")
 
 
-def wait_for_icons(s, timeout=10):
-    deadline = time.time() + timeout
-    while not (icons := s.tray_icons()) and time.time() < deadline:
-        time.sleep(0.3)
-    return icons
-
-
 def test_long_use():
     with Session("soak") as s:
         started = time.time()
         proc = s.start()
         s.main_window()
-        check_equal(len(wait_for_icons(s)), 1, "icons in the notification area at start")
+        check_equal(len(s.wait_for_icons()), 1, "icons in the notification area at start")
         pid = linux_pid(s)
         a, b = caption(*MODE_A), caption(*MODE_B)
 
@@ -121,7 +106,7 @@ def test_long_use():
         current, stored = s.mode()
         check_equal(stored, last, "stored mode after the run")
         check_equal(current[:2], last[:2], "size of the mode in force after the run")
-        icons = wait_for_icons(s)
+        icons = s.wait_for_icons()
         check_equal([i["tip"] for i in icons], [tip(*last)], "tray icons after the run")
         s.driver("click", 513)
         items = s.menu()
