@@ -167,6 +167,18 @@ std::vector<HWND> TopLevelWindows() {
   return all;
 }
 
+std::vector<HWND> ChildWindows(HWND parent) {
+  std::vector<HWND> all;
+  EnumChildWindows(
+      parent,
+      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
 // Velmora's main window: top-level, titled "Velmora", not a dialog box, owned by Velmora's process.
 HWND MainWindow() {
   auto pids = VelmoraPids();
@@ -462,14 +474,7 @@ int CmdAllWindows() {
 
 int CmdTexts() {
   HWND main = NeedMainWindow();
-  std::vector<HWND> kids;
-  EnumChildWindows(
-      main,
-      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&kids));
+  const std::vector<HWND> kids = ChildWindows(main);
   for (HWND h : kids)
     Out("child " + Hwnd(h) + " visible " + std::to_string(IsWindowVisible(h) ? 1 : 0) + " class " +
         Escape(ClassOf(h)) + " " + Escape(TextOf(h)));
@@ -492,14 +497,7 @@ int CmdMsgbox(bool close) {
   GetWindowTextW(box, caption, 511);
   Out("caption " + Escape(caption));
   Out("rect " + Rect(box));
-  std::vector<HWND> kids;
-  EnumChildWindows(
-      box,
-      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&kids));
+  const std::vector<HWND> kids = ChildWindows(box);
   for (HWND h : kids) {
     std::wstring cls = ClassOf(h);
     std::string id = std::to_string(GetDlgCtrlID(h));
@@ -735,14 +733,7 @@ int CmdDesktop() {
     return 1;
   }
   Out("taskbar " + Rect(tray));
-  std::vector<HWND> kids;
-  EnumChildWindows(
-      tray,
-      [](HWND h, LPARAM lp) CALLBACK -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&kids));
+  const std::vector<HWND> kids = ChildWindows(tray);
   for (HWND h : kids)
     Out("child " + Hwnd(h) + " visible " + std::to_string(IsWindowVisible(h) ? 1 : 0) + " class " +
         Escape(ClassOf(h)) + " rect " + Rect(h) + " " + Escape(TextOf(h)));
@@ -767,13 +758,7 @@ int CmdWindowCount() {
     ++top;
     if (!IsWindowVisible(h)) ++hidden;
     if (ClassOf(h) == L"#32768") ++menus;
-    EnumChildWindows(
-        h,
-        [](HWND, LPARAM lp) CALLBACK -> BOOL {
-          ++*reinterpret_cast<int*>(lp);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    children += static_cast<int>(ChildWindows(h).size());
   }
   Out("windows top " + std::to_string(top) + " hidden " + std::to_string(hidden) + " menus " +
       std::to_string(menus) + " children " + std::to_string(children));
