@@ -184,7 +184,8 @@ def test_manual_page_renders():
         check(re.search(r"^%s$" % re.escape(heading), text, re.M), "no %s section" % heading)
     statuses = re.search(r"^EXIT STATUS$(.*?)^\S", text, re.M | re.S).group(1)
     check(re.findall(r"^\s+(\d)\s", statuses, re.M) == list("012345"), "exit statuses:\n" + statuses)
-    for caption in ("スクリーンセーバ起動", "スクリーンセーバを無効にする", "画面のプロパティを開く", "バージョン情報", "終了"):
+    for caption in ("スクリーンセーバ起動", "スクリーンセーバを無効にする", "画面のプロパティを開く",
+                    "バージョン情報", "終了"):
         check(caption in text, "the menu item %s is not described" % caption)
     check("~/.config/autostart/" in text, "starting at log-in is not described")
 
