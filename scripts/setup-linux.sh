@@ -11,10 +11,13 @@ if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 # Build: compiler, CMake, Qt 6 Widgets, X11 and XRandR headers.
 # Tests: Xvfb, xrandr, xdotool, a tray host, screenshots, the screen-saver query library,
 # Japanese fonts, python3.
+# Package: CPack's dependency computation (dpkg-dev), and the checks of the .deb, its desktop
+# entry, AppStream file and manual page (lintian, desktop-file-utils, appstream, man-db, groff).
 for p in cmake ninja-build g++ pkg-config qt6-base-dev libx11-dev libxrandr-dev \
          qt6-qpa-plugins \
          xvfb x11-xserver-utils x11-utils xdotool trayer imagemagick libxss1 \
-         fonts-ipafont-gothic python3; do
+         fonts-ipafont-gothic python3 \
+         dpkg-dev lintian desktop-file-utils appstream man-db groff-base; do
   have "$p" || need+=("$p")
 done
 

@@ -14,4 +14,5 @@ if ! { cmake --preset linux >"$log" 2>&1 && cmake --build --preset linux --paral
 fi
 
 mkdir -p artifacts/linux
+python3 tests/linux/test_package.py "$@" || exit 1
 python3 tests/linux/test_velmora_linux.py "$@"
