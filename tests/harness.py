@@ -12,6 +12,8 @@ prints "ok NAME" or "FAIL NAME: why" for each and "N passed, M failed" at the en
 """
 
 import contextlib
+import ctypes
+import ctypes.util
 import fcntl
 import os
 import re
@@ -170,7 +172,8 @@ class Session:
         """The X screen, cropped to (x, y, w, h) if given, saved as artifacts/<kind>/NAME.png; its path."""
         out = REPO / "artifacts" / self.kind / f"{name}.png"
         out.parent.mkdir(parents=True, exist_ok=True)
-        self.run("import", "-window", "root", *(["-crop", "%dx%d+%d+%d" % crop, "+repage"] if crop else []), out)
+        crop = ["-crop", "%dx%d+%d+%d" % (crop[2], crop[3], crop[0], crop[1]), "+repage"] if crop else []
+        self.run("import", "-window", "root", *crop, out)
         return out
 
     def colours(self, png):
@@ -420,8 +423,10 @@ class X11Session(Session):
         """Asks the reader inside velmora for what it shows: (menu items, tray tooltip or None)."""
         request = self.tmp / "reader"
         request.touch()
-        answer = wait_for(lambda: request.with_suffix(".out").exists() and request.with_suffix(".out"), 5,
-                          "the reader's answer")
+        answer = wait_for(lambda: request.with_suffix(".out").exists() or self.velmora.poll() is not None, 5,
+                          "the reader's answer") and request.with_suffix(".out")
+        if not answer.exists():  # velmora has ended
+            return [], None
         lines = answer.read_text(encoding="utf-8").splitlines()
         answer.unlink()
         tips = [unescape(line[4:]) for line in lines if line.startswith("tip ")]
@@ -444,8 +449,11 @@ class X11Session(Session):
     def open_menu(self, button=1):
         """Clicks the tray icon and waits for the popup; its items."""
         icon = wait_for(self.icon, 15, "the tray icon")
-        self.xdotool("mousemove", icon[1] + icon[3] // 2, icon[2] + icon[4] // 2, "click", button)
-        return wait_for(lambda: self.read()[0], 10, "the popup menu")
+        for _ in range(3):  # a click in the moment a popup closes is lost
+            self.xdotool("mousemove", icon[1] + icon[3] // 2, icon[2] + icon[4] // 2, "click", button)
+            with contextlib.suppress(TestFailure):
+                return wait_for(lambda: self.read()[0], 3, "the popup menu")
+        raise TestFailure("the popup menu did not open")
 
     def choose(self, text):
         items = self.open_menu()
@@ -455,6 +463,34 @@ class X11Session(Session):
 
     def current_mode(self):
         return tuple(map(int, re.search(r"current (\d+) x (\d+)", self.run("xrandr")).groups()))
+
+    def screen_saver_on(self):
+        """Whether the X server's screen saver is on (XScreenSaverQueryInfo)."""
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+        xss = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xss"))
+        x11.XOpenDisplay.restype, x11.XDefaultRootWindow.restype = ctypes.c_void_p, ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
+        dpy = x11.XOpenDisplay(self.display.encode())
+        info = (ctypes.c_long * 8)()  # XScreenSaverInfo: window, then the int state (1: ScreenSaverOn)
+        xss.XScreenSaverQueryInfo(dpy, x11.XDefaultRootWindow(dpy), info)
+        x11.XCloseDisplay(dpy)
+        return ctypes.cast(info, ctypes.POINTER(ctypes.c_int))[2] == 1
+
+    def close_request(self, window):
+        """What a window manager sends for the close box: the client message WM_PROTOCOLS / WM_DELETE_WINDOW."""
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+        x11.XOpenDisplay.restype, x11.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XSync.argtypes, x11.XCloseDisplay.argtypes = [ctypes.c_void_p, ctypes.c_int], [ctypes.c_void_p]
+        dpy = x11.XOpenDisplay(self.display.encode())
+        # XClientMessageEvent: type, serial, send_event, display, window, message_type, format, data.l[5]
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, window, x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0), 32,
+                                     x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0), 0)
+        x11.XSendEvent(dpy, window, 0, 0, event)
+        x11.XSync(dpy, 0)
+        x11.XCloseDisplay(dpy)
 
 
 # ------------------------------------------------------------------ running tests
