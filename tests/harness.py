@@ -6,9 +6,9 @@ ids when the block ends, also when the test failed. Both sessions read the menu 
 as Item records, through a reader that runs inside the program's process: tests/driver/menuspy.cpp under Wine,
 tests/linux/menu_reader.cpp (LD_PRELOAD) for the X11 build. Only the Python standard library is used.
 
-Run a test file's tests with main({name: function}): `python3 test_x.py [NAME...]` runs the named ones or all,
-prints "ok NAME" or "FAIL NAME: why" for each and "N passed, M failed" at the end; exit status 1 on a failure,
-77 (skipped) when a tool is missing.
+Run a test file's tests with main({name: function}): `python3 test_x.py [WORD...]` runs those whose names
+contain a word, or all; it prints "ok NAME" or "FAIL NAME: why" for each and "N passed, M failed" at the end;
+exit status 1 on a failure, 77 (skipped) when a tool is missing. tests/e2e/README.md shows a whole test.
 """
 
 import contextlib
@@ -497,8 +497,8 @@ class X11Session(Session):
 
 
 def main(tests):
-    """Runs the tests named on the command line (all when none is named)."""
-    names = sys.argv[1:] or list(tests)
+    """Runs the tests whose names contain a word given on the command line (all when none is given)."""
+    names = [name for name in tests if not sys.argv[1:] or any(word in name for word in sys.argv[1:])]
     passed = failed = 0
     for name in names:
         started = time.monotonic()
