@@ -77,11 +77,6 @@ def caption(w, h, d):
     return f"{w}x{h}ピクセル\t{d}ビット"
 
 
-def tip(w, h, d):
-    """The tray icon's tooltip for a mode."""
-    return f"{w}x{h}ピクセル {d}ビット"
-
-
 def shown(items):
     """A menu as the user reads it: "-" for a separator, "* " before the ticked item's caption."""
     return ["-" if it.separator else ("* " if it.checked else "") + it.caption for it in items]
@@ -250,10 +245,8 @@ class WineSession(Session):
 
     def end_wine(self, env):
         """Ends the prefix's wineserver and, by their ids, the Wine processes left in the prefix."""
-        server = WINE_DIR / ("wineserver32" if ARCH == "win32" else "wineserver64")
         with contextlib.suppress(subprocess.TimeoutExpired):
-            subprocess.run([server if server.exists() else "wineserver", "-k"], env=env, capture_output=True,
-                           timeout=30)
+            subprocess.run([WINE_DIR / "wineserver", "-k"], env=env, capture_output=True, timeout=30)
         marker = f"WINEPREFIX={env['WINEPREFIX']}".encode()
         for pid in filter(str.isdigit, os.listdir("/proc")):
             with contextlib.suppress(OSError):
@@ -285,10 +278,11 @@ class WineSession(Session):
         return proc, wait_for(lambda: self.icons() or None, 20, "the tray icon")[0]
 
     def main_window(self):
-        """{"visible", "client" (w, h), "rect" (l, t, r, b), "texts" (of its visible controls)}."""
+        """{"visible", "owned", "client" (w, h), "rect" (l, t, r, b), "texts" (of its visible controls)}."""
         lines = self.driver("find")
         p = lines[0].split()
-        return {"visible": p[1] == "1", "client": (int(p[2]), int(p[3])), "rect": tuple(map(int, p[4:8])),
+        return {"visible": p[1] == "1", "owned": p[2] == "1", "client": (int(p[3]), int(p[4])),
+                "rect": tuple(map(int, p[5:9])),
                 "texts": [unescape(line[8:]) for line in lines[1:] if line.startswith("child 1 ") and line[8:]]}
 
     def visible_windows(self):

@@ -2,7 +2,7 @@
 // Usage: velmora_driver.exe COMMAND [ARGS...]. It prints one record a line in UTF-8, a text field last
 // (TAB, CR, LF written as \t, \r, \n). Exit status: 0 done, 1 what it waited for did not come within 15 s,
 // 2 usage error, 3 any other failure.
-//   find             Velmora's main window: "window VISIBLE CLIENT_W CLIENT_H L T R B", then
+//   find             Velmora's main window: "window VISIBLE OWNED CLIENT_W CLIENT_H L T R B", then
 //                    "child VISIBLE TEXT" for each of its controls
 //   windows          Velmora's top-level windows: "window VISIBLE CLASS TITLE"
 //   click CODE       post the tray callback WM_MOUSEMOVE(1, CODE): 513 left press, 516 right press
@@ -282,7 +282,9 @@ int Run(const std::vector<std::string>& a) {
     RECT r{}, c{};
     GetWindowRect(h, &r);
     GetClientRect(h, &c);
-    Out("window " + std::to_string(IsWindowVisible(h)) + " " + std::to_string(c.right) + " " +
+    // An owned window gets no taskbar button.
+    Out("window " + std::to_string(IsWindowVisible(h)) + " " +
+        std::to_string(GetWindow(h, GW_OWNER) != nullptr) + " " + std::to_string(c.right) + " " +
         std::to_string(c.bottom) + " " + Rect(r));
     for (HWND child : Windows(h))
       Out("child " + std::to_string(IsWindowVisible(child)) + " " + TextOf(child));

@@ -67,7 +67,7 @@ def test_about():
         s.click(icon)
         s.choose("バージョン情報")
         about = wait_for(lambda: (w := s.main_window())["visible"] and w, 10, "the About window")
-        check_equal(about["client"], (313, 169), "client area of the About window")
+        check_equal((about["client"], about["owned"]), ((313, 169), True), "client area, owned (no taskbar button)")
         check_equal(about["texts"], ABOUT_TEXTS, "texts of the About window")
         check_equal(len(s.visible_windows()), 1, f"visible windows {s.visible_windows()}")
         l, t, r, b = about["rect"]
@@ -78,7 +78,8 @@ def test_about():
         wait_for(lambda: not s.main_window()["visible"], 10, "Esc to hide the About window")
         s.driver("click", 516)
         s.choose("バージョン情報")
-        wait_for(lambda: s.main_window()["visible"], 10, "the About window again")
+        check_equal(wait_for(lambda: (w := s.main_window())["visible"] and w, 10, "About again")["rect"],
+                    about["rect"], "place of the About window shown again")
         s.driver("close")
         wait_for(lambda: not s.main_window()["visible"], 10, "a close request to hide the About window")
         time.sleep(1)

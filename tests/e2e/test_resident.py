@@ -34,7 +34,11 @@ def test_startup():
         s.driver("taskbar-created")
         s.driver("taskbar-created")
         time.sleep(1)
-        check_equal([i["tip"] for i in s.icons()], ["1280x1024ピクセル 32ビット"], "icons after TaskbarCreated")
+        icons = s.icons()
+        check_equal([i["tip"] for i in icons], ["1280x1024ピクセル 32ビット"], "icons after TaskbarCreated")
+        s.click(icons[0])
+        check(len(s.menu()) > 0, "the icon added again opens no menu")
+        s.driver("keys", "escape")
         check(proc.poll() is None, "Velmora ended")
 
 
