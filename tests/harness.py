@@ -82,17 +82,18 @@ def shown(items):
     return ["-" if it.separator else ("* " if it.checked else "") + it.caption for it in items]
 
 
+def unescape(text):
+    """A text field of a reader or the driver: TAB, CR and LF come written as \\t, \\r and \\n."""
+    return text.replace("\\t", "\t").replace("\\r", "\r").replace("\\n", "\n")
+
+
 class Item:
     """One line "item sep|text CHECKED HILITE CAPTION" of a menu reader."""
 
     def __init__(self, line):
         _, kind, checked, hilite, text = (line + " ").split(" ", 4)
         self.separator, self.checked, self.hilite = kind == "sep", checked == "1", hilite == "1"
-        self.caption = text[:-1].replace("\\t", "\t").replace("\\r", "\r").replace("\\n", "\n")
-
-
-def unescape(text):
-    return text.replace("\\t", "\t").replace("\\r", "\r").replace("\\n", "\n")
+        self.caption = unescape(text[:-1])
 
 
 class Session:

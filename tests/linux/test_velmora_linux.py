@@ -4,7 +4,6 @@ them, the Qt tray and its menu, a tray host that starts late, signals, the deskt
 saver, the About window and the error box. Run through run_tests.sh; prints "N passed, M failed"."""
 
 import os
-import subprocess
 import sys
 import time
 from pathlib import Path
