@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QCursor>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
@@ -90,30 +89,6 @@ int32_t QtGuiRuntime::Shell(const std::u16string& /*commandLine*/, int32_t /*win
   return static_cast<int32_t>(pid);
 }
 
-// For the end-to-end tests: the items as the popup shows them, one line each, in UTF-8:
-// "separator", or "item <0|1 ticked> <caption with TAB written as \t>".
-void QtGuiRuntime::DumpMenu(const MenuArray& menu) const {
-  const QString path = qEnvironmentVariable("VELMORA_TEST_MENU_DUMP");
-  if (path.isEmpty()) return;
-  QString text;
-  for (const MenuArray::Element& e : menu.Elements()) {
-    if (e.caption == u"-") {
-      text += QStringLiteral("separator\n");
-    } else {
-      text += QStringLiteral("item %1 ").arg(e.checked ? 1 : 0);
-      text += ToQString(e.caption).replace(QLatin1Char('\t'), QStringLiteral("\\t"));
-      text += QLatin1Char('\n');
-    }
-  }
-  // Written aside and renamed, so that a reader sees the whole menu or none of it.
-  QFile file(path + QStringLiteral(".part"));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-  file.write(text.toUtf8());
-  file.close();
-  QFile::remove(path);
-  QFile::rename(path + QStringLiteral(".part"), path);
-}
-
 int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
   QMenu popup;
   popup.setObjectName(QStringLiteral("mnuDisplay"));
@@ -131,7 +106,6 @@ int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
       action->setChecked(true);
     }
   }
-  DumpMenu(menu);
   QAction* chosen = popup.exec(QCursor::pos());
   return chosen ? chosen->data().toInt() : -1;
 }

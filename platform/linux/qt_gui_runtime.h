@@ -48,8 +48,6 @@ class QtGuiRuntime : public GuiRuntime {
   static QStringList DisplaySettingsTool();
 
  private:
-  void DumpMenu(const MenuArray& menu) const;
-
   std::vector<std::string> arguments_;
   AboutDialog& form_;
   frmMain* formState_ = nullptr;

@@ -59,26 +59,6 @@ def read_dib(blob):
     return IconImage(width, height, bit_count, palette, pixels, mask)
 
 
-def read_ico(data):
-    """Directory entries and decoded images of an .ico file, in file order."""
-    reserved, kind, count = struct.unpack_from("<HHH", data)
-    if reserved != 0 or kind != 1:
-        raise ValueError("not an icon file")
-    entries = []
-    images = []
-    for i in range(count):
-        width, height, colours, _, planes, bit_count, length, offset = struct.unpack_from(
-            "<BBBBHHII", data, 6 + 16 * i
-        )
-        entries.append(
-            dict(width=width or 256, height=height or 256, colours=colours, planes=planes, bit_count=bit_count)
-        )
-        if offset + length > len(data):
-            raise ValueError(f"image {i} runs past the end of the file")
-        images.append(read_dib(data[offset : offset + length]))
-    return entries, images
-
-
 def read_group_icon(data):
     """The entries of an RT_GROUP_ICON resource: like .ico entries, with resource ids."""
     reserved, kind, count = struct.unpack_from("<HHH", data)

@@ -22,6 +22,13 @@ import make_icon  # noqa: E402
 from ico_reader import read_dib, read_group_icon  # noqa: E402
 
 ART = os.path.join(ROOT, "platform", "win32", "res", "velmora_icon.txt")
+# The standard Windows 16-colour palette, in index order.
+WINDOWS_16 = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]  # fmt: skip
 SKIPPED = 77
 
 MAKER = "Velmora開発チーム"
@@ -133,6 +140,7 @@ class ExecutableChecks:
             with self.subTest(size=entry["width"]):
                 image = read_dib(self.resource(pefile.RESOURCE_TYPE["RT_ICON"], entry["id"]))
                 self.assertEqual(image.art(), art[entry["width"]])
+                self.assertEqual(image.palette, WINDOWS_16)
 
     # Manifest.
 

@@ -1,0 +1,511 @@
+"""The harness of the end-to-end tests, shared by the Wine tests (tests/e2e) and the X11 tests (tests/linux).
+
+A test opens a session (`with WineSession("name") as s:` or `with X11Session("name") as s:`): its own Xvfb on a
+display number the server picks, a private temporary folder and every process it starts, all ended by their
+ids when the block ends, also when the test failed. Both sessions read the menu the program shows the same way,
+as Item records, through a reader that runs inside the program's process: tests/driver/menuspy.cpp under Wine,
+tests/linux/menu_reader.cpp (LD_PRELOAD) for the X11 build. Only the Python standard library is used.
+
+Run a test file's tests with main({name: function}): `python3 test_x.py [WORD...]` runs those whose names
+contain a word, or all; it prints "ok NAME" or "FAIL NAME: why" for each and "N passed, M failed" at the end;
+exit status 1 on a failure, 77 (skipped) when a tool is missing. tests/e2e/README.md shows a whole test.
+"""
+
+import contextlib
+import ctypes
+import ctypes.util
+import fcntl
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+from pathlib import Path
+
+REPO = Path(__file__).resolve().parents[1]
+SKIP = 77
+
+
+class TestFailure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise TestFailure(message)
+
+
+def check_equal(actual, expected, what):
+    if actual != expected:
+        raise TestFailure(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+def log(*parts):
+    print("  ", *parts, flush=True)
+
+
+def wait_for(probe, timeout=10, what="a condition", interval=0.2):
+    """Asks probe() until it answers a true value, which it returns; fails when the time is up."""
+    deadline = time.monotonic() + timeout
+    while not (value := probe()):
+        if time.monotonic() > deadline:
+            raise TestFailure(f"timed out waiting for {what}")
+        time.sleep(interval)
+    return value
+
+
+def stop(proc, grace=5):
+    """Ends one process we started, by its id: SIGTERM, then SIGKILL."""
+    if proc is None or proc.poll() is not None:
+        return
+    with contextlib.suppress(ProcessLookupError):
+        os.kill(proc.pid, signal.SIGTERM)
+    try:
+        proc.wait(grace)
+    except subprocess.TimeoutExpired:
+        with contextlib.suppress(ProcessLookupError):
+            os.kill(proc.pid, signal.SIGKILL)
+        proc.wait()
+
+
+def caption(w, h, d):
+    """A mode's menu item: the depth stands after a TAB, in the menu's second column."""
+    return f"{w}x{h}ピクセル\t{d}ビット"
+
+
+def shown(items):
+    """A menu as the user reads it: "-" for a separator, "* " before the ticked item's caption."""
+    return ["-" if it.separator else ("* " if it.checked else "") + it.caption for it in items]
+
+
+def unescape(text):
+    """A text field of a reader or the driver: TAB, CR and LF come written as \\t, \\r and \\n."""
+    return text.replace("\\t", "\t").replace("\\r", "\r").replace("\\n", "\n")
+
+
+class Item:
+    """One line "item sep|text CHECKED HILITE CAPTION" of a menu reader."""
+
+    def __init__(self, line):
+        _, kind, checked, hilite, text = (line + " ").split(" ", 4)
+        self.separator, self.checked, self.hilite = kind == "sep", checked == "1", hilite == "1"
+        self.caption = unescape(text[:-1])
+
+
+class Session:
+    """Xvfb, a temporary folder and the processes of one test; see WineSession and X11Session."""
+
+    kind = "e2e"
+
+    def __init__(self, name, screen="1280x1024x24", xvfb_args=()):
+        self.name, self.screen, self.xvfb_args = name, screen, list(xvfb_args)
+        self.procs, self.tmp = [], None
+
+    def __enter__(self):
+        missing = [t for t in self.tools if shutil.which(t) is None]
+        if missing:
+            print("skipped: missing", *missing, flush=True)
+            sys.exit(SKIP)
+        self.tmp = Path(tempfile.mkdtemp(prefix=f"velmora-{self.name}-"))
+        try:
+            read_fd, write_fd = os.pipe()
+            xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen, "-nolisten",
+                                     "tcp", "-noreset", *self.xvfb_args], pass_fds=(write_fd,),
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.procs.append(xvfb)
+            os.close(write_fd)
+            with os.fdopen(read_fd) as f:
+                self.display = f":{f.readline().strip()}"
+            check(self.display != ":", "Xvfb did not report a display")
+            self.log = open(self.tmp / "programs.log", "wb")
+            self.setup()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+        return False
+
+    tools = ("Xvfb", "xdotool", "import", "convert")
+
+    def setup(self):
+        pass
+
+    def close(self):
+        """Ends every process of the session by its id, the X server last, and removes the folder."""
+        for proc in reversed(self.procs):
+            stop(proc)
+        if self.tmp:
+            shutil.rmtree(self.tmp, ignore_errors=True)
+        self.tmp = None
+
+    def env(self, **extra):
+        return {**os.environ, "DISPLAY": self.display, **extra}
+
+    def spawn(self, cmd, env=None, **kw):
+        """Starts a process of the test; it is ended with the session."""
+        proc = subprocess.Popen(list(map(str, cmd)), env=env or self.env(), stdout=kw.pop("stdout", self.log),
+                                stderr=self.log, cwd=self.tmp, **kw)
+        self.procs.append(proc)
+        return proc
+
+    def run(self, *cmd, env=None):
+        """Runs a tool to its end; its standard output. A failure of the tool fails the test."""
+        res = subprocess.run(list(map(str, cmd)), env=env or self.env(), capture_output=True, timeout=60)
+        check(res.returncode == 0, f"{' '.join(map(str, cmd))}: exit {res.returncode} {res.stderr[-300:]!r}")
+        return res.stdout.decode("utf-8", errors="replace")
+
+    def xdotool(self, *args):
+        return self.run("xdotool", *args)
+
+    def screenshot(self, name, crop=None):
+        """The X screen, cropped to (x, y, w, h) if given, saved as artifacts/<kind>/NAME.png; its path."""
+        out = REPO / "artifacts" / self.kind / f"{name}.png"
+        out.parent.mkdir(parents=True, exist_ok=True)
+        crop = ["-crop", "%dx%d+%d+%d" % (crop[2], crop[3], crop[0], crop[1]), "+repage"] if crop else []
+        self.run("import", "-window", "root", *crop, out)
+        return out
+
+    def colours(self, png):
+        """How many pixels of each (r, g, b) colour an image holds."""
+        out = self.run("convert", png, "-format", "%c", "histogram:info:-")
+        return {tuple(map(int, m[1:])): int(m[0])
+                for m in re.findall(r"^\s*(\d+):\s*\(\s*(\d+),\s*(\d+),\s*(\d+)", out, re.M)}
+
+
+# ------------------------------------------------------------------ Velmora.exe under Wine
+
+WINE_DIR = Path("/usr/lib/wine")
+
+
+def _runs(cmd):
+    try:
+        return subprocess.run(cmd, capture_output=True, timeout=30).returncode == 0
+    except OSError:
+        return False
+
+
+# One architecture per run: a prefix of the exe's own architecture, its loader, its build (Velmora.exe, the
+# driver and menuspy.dll). The 32-bit build, the one users get first, wherever the kernel runs 32-bit code;
+# VELMORA_WINE_ARCH=win32|win64 chooses.
+ARCH = os.environ.get("VELMORA_WINE_ARCH") or (
+    "win32" if (REPO / "build/win32/Velmora.exe").exists() and _runs([WINE_DIR / "wine", "--version"]) else "win64")
+LOADER = WINE_DIR / {"win32": "wine", "win64": "wine64"}[ARCH]
+BUILD = REPO / "build" / ARCH
+TEMPLATE = REPO / "build" / f"wineprefix-{ARCH}"
+TEMPLATE_VERSION = "3"
+
+# Registry values of every test prefix: one 1280x1024 virtual desktop that all programs of a test share (with a
+# taskbar and its notification area), no crash dialog, and the IPA fonts for the Japanese system fonts.
+PREFIX_SETTINGS = [
+    (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "Default"),
+    (r"HKCU\Software\Wine\Explorer\Desktops", "Default", "REG_SZ", "1280x1024"),
+    (r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "REG_DWORD", "0"),
+] + [(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", name, "REG_SZ", ipa)
+     for name, ipa in (("ＭＳ Ｐゴシック", "IPAPGothic"), ("MS PGothic", "IPAPGothic"), ("MS UI Gothic", "IPAPGothic"),
+                       ("ＭＳ ゴシック", "IPAGothic"), ("MS Gothic", "IPAGothic"))]
+
+
+class WineSession(Session):
+    """Velmora.exe of BUILD in a copy of the prefix template, driven by velmora_driver.exe (tests/driver)."""
+
+    def setup(self):
+        for f in ("Velmora.exe", "velmora_driver.exe", "menuspy.dll"):
+            check((BUILD / f).exists(), f"{BUILD / f} is missing: cmake --preset {ARCH} && cmake --build --preset {ARCH}")
+        self.prefix = self.tmp / "prefix"
+        self.wine_env = self.env(WINEPREFIX=str(self.prefix), WINEARCH=ARCH, WINELOADER=str(LOADER),
+                                 WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=", LANG="ja_JP.UTF-8",
+                                 LC_ALL="ja_JP.UTF-8")
+        self.make_template()
+        subprocess.run(["cp", "-a", TEMPLATE, self.prefix], check=True)
+        log(f"{self.name}: {ARCH}, display {self.display}")
+
+    def make_template(self):
+        """Makes build/wineprefix-ARCH once (wineboot and PREFIX_SETTINGS); every test copies it."""
+        with open(f"{TEMPLATE}.lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            if (TEMPLATE / ".ready").exists() and (TEMPLATE / ".ready").read_text() == TEMPLATE_VERSION:
+                return
+            log("making the Wine prefix", TEMPLATE)
+            shutil.rmtree(TEMPLATE, ignore_errors=True)
+            env = {**self.wine_env, "WINEPREFIX": str(TEMPLATE)}
+            try:
+                for args in [("wineboot", "-i")] + [("reg", "add", k, "/v", n, "/t", t, "/d", v, "/f")
+                                                     for k, n, t, v in PREFIX_SETTINGS]:
+                    subprocess.run([LOADER, *args], env=env, capture_output=True, timeout=300)
+            finally:
+                self.end_wine(env)
+            check("Desktops" in (TEMPLATE / "user.reg").read_text(errors="replace"), "the prefix was not made")
+            (TEMPLATE / ".ready").write_text(TEMPLATE_VERSION)
+
+    def end_wine(self, env):
+        """Ends the prefix's wineserver and, by their ids, the Wine processes left in the prefix."""
+        with contextlib.suppress(subprocess.TimeoutExpired):
+            subprocess.run([WINE_DIR / "wineserver", "-k"], env=env, capture_output=True, timeout=30)
+        marker = f"WINEPREFIX={env['WINEPREFIX']}".encode()
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            with contextlib.suppress(OSError):
+                if marker in Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
+                    os.kill(int(pid), signal.SIGKILL)
+
+    def close(self):
+        if self.tmp and hasattr(self, "wine_env"):
+            for proc in self.procs[1:]:
+                stop(proc)
+            self.end_wine(self.wine_env)
+        super().close()
+
+    def start(self, *args):
+        """Starts Velmora.exe with these arguments; its process (the Wine process that runs it)."""
+        return self.spawn([LOADER, BUILD / "Velmora.exe", *args], env=self.wine_env)
+
+    def driver(self, *args, ok=True, timeout=60):
+        """One driver command; its output lines. ok=False accepts any exit status (kept in self.rc)."""
+        res = subprocess.run([LOADER, BUILD / "velmora_driver.exe", *map(str, args)], env=self.wine_env,
+                             cwd=self.tmp, stdout=subprocess.PIPE, stderr=self.log, timeout=timeout)
+        lines, self.rc = res.stdout.decode("utf-8", errors="replace").splitlines(), res.returncode
+        check(not ok or self.rc == 0, f"driver {' '.join(map(str, args))}: exit {self.rc}, output {lines}")
+        return lines
+
+    def resident(self):
+        """Starts Velmora.exe without arguments and waits for its one tray icon; (process, icon)."""
+        proc = self.start()
+        return proc, wait_for(lambda: self.icons() or None, 20, "the tray icon")[0]
+
+    def main_window(self):
+        """{"visible", "owned", "client" (w, h), "rect" (l, t, r, b), "texts" (of its visible controls)}."""
+        lines = self.driver("find")
+        p = lines[0].split()
+        return {"visible": p[1] == "1", "owned": p[2] == "1", "client": (int(p[3]), int(p[4])),
+                "rect": tuple(map(int, p[5:9])),
+                "texts": [unescape(line[8:]) for line in lines[1:] if line.startswith("child 1 ") and line[8:]]}
+
+    def visible_windows(self):
+        """The classes and titles of Velmora's visible top-level windows."""
+        return [unescape(line[9:]) for line in self.driver("windows") if line.startswith("window 1 ")]
+
+    def menu(self):
+        """The items of the open popup menu."""
+        return [Item(line) for line in self.driver("menu") if line.startswith("item ")]
+
+    def click(self, icon, button=3):
+        """A real click through the X server on the icon: button 1 left, 3 right."""
+        self.xdotool("mousemove", *icon["centre"], "click", button)
+
+    def choose(self, text):
+        """Chooses the item of the open popup whose caption is text (or starts so) with Down presses and Enter."""
+        items = self.menu()
+        selectable = [it.caption for it in items if not it.separator]
+        hits = [i for i, c in enumerate(selectable) if c.startswith(text)]
+        check(len(hits) == 1, f"no item {text!r} in {shown(items)}")
+        self.driver("keys", *["down"] * (hits[0] + 1), "return")
+
+    def icons(self):
+        """The notification area's icons as the shell keeps them: [{"rect", "centre", "tip"}]."""
+        found = []
+        for line in self.driver("tray-icons"):
+            p = line.split(" ", 5)
+            rect = tuple(map(int, p[1:5]))
+            if rect[2] > rect[0]:  # an icon the shell has hidden has no area
+                found.append({"rect": rect, "centre": ((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2),
+                              "tip": unescape(p[5]) if len(p) > 5 else ""})
+        return found
+
+    def msgbox(self):
+        """Velmora's message box: {"caption", "rect", "icon" (bool), "texts", "buttons"}; None if none comes."""
+        lines = self.driver("msgbox", ok=False)
+        if self.rc:
+            return None
+        box = {"texts": [], "buttons": []}
+        for line in lines:
+            key, _, value = line.partition(" ")
+            if key in ("text", "button"):
+                box[key + "s"].append(unescape(value))
+            else:
+                box[key] = tuple(map(int, value.split())) if key == "rect" else value == "1" if key == "icon" else value
+        return box
+
+    def mode(self):
+        """((w, h, d) in force, (w, h, d) stored)."""
+        return tuple(tuple(map(int, line.split()[1:])) for line in self.driver("mode"))
+
+    @contextlib.contextmanager
+    def display_changes(self):
+        """Yields a list that, after the block, holds ((w, h, d) in force, (w, h, d) stored) for each display
+        change announced during the block, read while it was announced (Wine undoes a program's switch when
+        that program ends)."""
+        changes = []
+        watch = self.spawn([LOADER, BUILD / "velmora_driver.exe", "watch-display"], env=self.wine_env,
+                           stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        check(watch.stdout.readline().strip() == b"ready", "the display watcher did not start")
+        yield changes
+        time.sleep(0.5)  # a late announcement still gets in
+        for line in watch.communicate(b"", timeout=30)[0].decode().splitlines():
+            p = list(map(int, line.split()[1:4] + line.split()[5:8]))
+            changes.append((tuple(p[:3]), tuple(p[3:])))
+
+
+# ------------------------------------------------------------------ the X11 velmora
+
+X11_BUILD = REPO / "build" / "linux"
+VELMORA = X11_BUILD / "platform" / "linux" / "velmora"
+MENU_READER = X11_BUILD / "menu_reader.so"
+# Modelines for the modes a test adds to the virtual screen's output.
+MODELINES = {
+    "640x400": "25.175 640 656 752 800 400 412 414 449 -hsync +vsync",
+    "640x480": "25.175 640 656 752 800 480 490 492 525 -hsync -vsync",
+    "800x600": "40.000 800 840 968 1056 600 601 605 628 +hsync +vsync",
+    "800x600_75": "49.500 800 816 896 1056 600 601 604 625 +hsync +vsync",
+    "1024x768": "65.000 1024 1048 1184 1344 768 771 777 806 -hsync -vsync",
+}
+
+
+class X11Session(Session):
+    """Xvfb with RandR and the given modes added to its output, a tray host (trayer) unless tray=False, and
+    velmora run with menu_reader.so preloaded."""
+
+    kind = "linux"
+    tools = Session.tools + ("xrandr", "trayer", "xset", "xprop")
+
+    def __init__(self, name, modes=(), current=None, tray=True, depth=24):
+        super().__init__(name, f"1280x1024x{depth}", ["+extension", "RANDR"])
+        self.modes, self.current, self.tray = modes, current, tray
+
+    def setup(self):
+        for name in self.modes:
+            self.run("xrandr", "--newmode", name, *MODELINES[name].split())
+            self.run("xrandr", "--addmode", "screen", name)
+        if self.current:
+            self.run("xrandr", "--output", "screen", "--mode", self.current)
+        if self.tray:
+            self.start_tray()
+
+    def env(self, **extra):
+        # The XEmbed tray, not a desktop's StatusNotifier host; the C locale, so that only the program's texts
+        # are Japanese.
+        env = {**os.environ, "DISPLAY": self.display, "XDG_RUNTIME_DIR": str(self.tmp), "LC_ALL": "C.UTF-8",
+               "VELMORA_READER_REQUEST": str(self.tmp / "reader"), **extra}
+        for name in ("XDG_CURRENT_DESKTOP", "DBUS_SESSION_BUS_ADDRESS"):
+            env.pop(name, None)
+        return env
+
+    def start_tray(self):
+        self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                    "--transparent", "false", "--tint", "0xd4d0c8", "--SetDockType", "true"])
+        wait_for(lambda: self.xdotool_search("trayer"), 10, "the tray host")
+
+    def xdotool_search(self, cls):
+        res = subprocess.run(["xdotool", "search", "--class", cls], env=self.env(), capture_output=True, text=True)
+        return res.stdout.split()
+
+    def start(self, *args, **env):
+        """Starts velmora with the reader preloaded; its process."""
+        self.velmora = self.spawn([VELMORA, *args], env=self.env(LD_PRELOAD=str(MENU_READER), **env))
+        return self.velmora
+
+    def run_velmora(self, *args, env=None):
+        """Runs velmora to its end: (exit status, standard error)."""
+        res = subprocess.run([str(VELMORA), *args], env=env or self.env(), capture_output=True, text=True, timeout=20)
+        return res.returncode, res.stderr
+
+    def read(self):
+        """Asks the reader inside velmora for what it shows: (menu items, tray tooltip or None)."""
+        request = self.tmp / "reader"
+        request.touch()
+        answer = wait_for(lambda: request.with_suffix(".out").exists() or self.velmora.poll() is not None, 5,
+                          "the reader's answer") and request.with_suffix(".out")
+        if not answer.exists():  # velmora has ended
+            return [], None
+        lines = answer.read_text(encoding="utf-8").splitlines()
+        answer.unlink()
+        tips = [unescape(line[4:]) for line in lines if line.startswith("tip ")]
+        return [Item(line) for line in lines if line.startswith("item ")], tips[0] if tips else None
+
+    def windows(self):
+        """(id, x, y, width, height, viewable) of every window of velmora."""
+        found = []
+        for wid in self.xdotool_search("velmora"):
+            info = subprocess.run(["xwininfo", "-id", wid], env=self.env(), capture_output=True, text=True).stdout
+            f = [int(re.search(rf"{k}:\s+(-?\d+)", info).group(1)) if k in info else 0
+                 for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
+            found.append((int(wid), *f, "IsViewable" in info))
+        return found
+
+    def icon(self):
+        """velmora's icon window in the tray, or None."""
+        return next((w for w in self.windows() if w[5] and w[3] <= 64 and w[4] <= 64 and w[1] >= 0), None)
+
+    def open_menu(self, button=1):
+        """Clicks the tray icon and waits for the popup; its items."""
+        icon = wait_for(self.icon, 15, "the tray icon")
+        for _ in range(3):  # a click in the moment a popup closes is lost
+            self.xdotool("mousemove", icon[1] + icon[3] // 2, icon[2] + icon[4] // 2, "click", button)
+            with contextlib.suppress(TestFailure):
+                return wait_for(lambda: self.read()[0], 3, "the popup menu")
+        raise TestFailure("the popup menu did not open")
+
+    def choose(self, text):
+        items = self.open_menu()
+        index = [it.caption for it in items if not it.separator].index(text)
+        self.xdotool("key", *["Down"] * (index + 1), "Return")
+        wait_for(lambda: not self.read()[0], 10, "the menu to close")
+
+    def current_mode(self):
+        return tuple(map(int, re.search(r"current (\d+) x (\d+)", self.run("xrandr")).groups()))
+
+    def screen_saver_on(self):
+        """Whether the X server's screen saver is on (XScreenSaverQueryInfo)."""
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+        xss = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xss"))
+        x11.XOpenDisplay.restype, x11.XDefaultRootWindow.restype = ctypes.c_void_p, ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
+        dpy = x11.XOpenDisplay(self.display.encode())
+        info = (ctypes.c_long * 8)()  # XScreenSaverInfo: window, then the int state (1: ScreenSaverOn)
+        xss.XScreenSaverQueryInfo(dpy, x11.XDefaultRootWindow(dpy), info)
+        x11.XCloseDisplay(dpy)
+        return ctypes.cast(info, ctypes.POINTER(ctypes.c_int))[2] == 1
+
+    def close_request(self, window):
+        """What a window manager sends for the close box: the client message WM_PROTOCOLS / WM_DELETE_WINDOW."""
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+        x11.XOpenDisplay.restype, x11.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XSync.argtypes, x11.XCloseDisplay.argtypes = [ctypes.c_void_p, ctypes.c_int], [ctypes.c_void_p]
+        dpy = x11.XOpenDisplay(self.display.encode())
+        # XClientMessageEvent: type, serial, send_event, display, window, message_type, format, data.l[5]
+        event = (ctypes.c_long * 24)(33, 0, 0, 0, window, x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0), 32,
+                                     x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0), 0)
+        x11.XSendEvent(dpy, window, 0, 0, event)
+        x11.XSync(dpy, 0)
+        x11.XCloseDisplay(dpy)
+
+
+# ------------------------------------------------------------------ running tests
+
+
+def main(tests):
+    """Runs the tests whose names contain a word given on the command line (all when none is given)."""
+    names = [name for name in tests if not sys.argv[1:] or any(word in name for word in sys.argv[1:])]
+    passed = failed = 0
+    for name in names:
+        started = time.monotonic()
+        try:
+            tests[name]()
+        except Exception as e:  # a failure of the test or of the harness: both are failures
+            failed += 1
+            print(f"FAIL {name} ({time.monotonic() - started:.1f} s): {e}", flush=True)
+            if not isinstance(e, TestFailure):
+                traceback.print_exc()
+        else:
+            passed += 1
+            print(f"ok   {name} ({time.monotonic() - started:.1f} s)", flush=True)
+    print(f"{passed} passed, {failed} failed")
+    sys.exit(1 if failed or not names else 0)

@@ -1,0 +1,66 @@
+// menu_reader.so: loaded into the X11 velmora by LD_PRELOAD for the end-to-end tests only. Whenever the file
+// named by VELMORA_READER_REQUEST appears, it removes it and writes, in velmora's user-interface thread, what
+// the user sees to that name + ".out" (written aside and renamed, so that a reader sees all of it or
+// nothing):
+//   item sep|text CHECKED HILITE CAPTION   for each item of the open popup menu
+//   tip TOOLTIP                             for the tray icon
+// A TAB in a text is written as \t, a line break as \n.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QWidget>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+QString Field(QString text) { return text.replace('\t', "\\t").replace('\n', "\\n"); }
+
+void Answer(const QString& request) {
+  QString out;
+  if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+    for (QAction* a : menu->actions())
+      out += QStringLiteral("item %1 %2 %3 %4\n")
+                 .arg(a->isSeparator() ? "sep" : "text")
+                 .arg(a->isChecked() ? 1 : 0)
+                 .arg(menu->activeAction() == a ? 1 : 0)
+                 .arg(Field(a->text()));
+  }
+  // Qt draws the icon of an XEmbed tray in a widget of this class, which carries the tooltip.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (QLatin1String(w->metaObject()->className()) == QLatin1String("QSystemTrayIconSys"))
+      out += QStringLiteral("tip ") + Field(w->toolTip()) + '\n';
+  QFile part(request + ".part");
+  if (part.open(QIODevice::WriteOnly)) part.write(out.toUtf8());
+  part.close();
+  QFile::rename(request + ".part", request + ".out");
+}
+
+struct Poller {
+  Poller() {
+    const char* path = std::getenv("VELMORA_READER_REQUEST");
+    if (!path) return;
+    std::thread([request = QString::fromLocal8Bit(path)] {
+      for (;; std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (!app || !QFile::exists(request)) continue;
+        QFile::remove(request);
+        std::atomic<bool> done = false;
+        QMetaObject::invokeMethod(
+            app,
+            [&] {
+              Answer(request);
+              done = true;
+            },
+            Qt::QueuedConnection);
+        while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }).detach();
+  }
+} poller;
+
+}  // namespace
