@@ -131,4 +131,4 @@ def test_display_tool_and_screen_saver():
 if __name__ == "__main__":
     import test_package
     tests = {**globals(), **vars(test_package)}
-    main({name: f for name, f in tests.items() if name.startswith("test_")})
+    main({name: f for name, f in tests.items() if name.startswith("test_") and callable(f)})
