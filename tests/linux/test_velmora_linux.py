@@ -168,6 +168,26 @@ def test_display_properties_starts_the_desktop_tool():
         check(x.velmora.poll() is None, "the program stays resident")
 
 
+def test_display_properties_skips_relative_path_entries():
+    with XSession(modes=MODES) as x:
+        bindir = os.path.join(x.tmp, "bin")
+        os.makedirs(bindir)
+        marker = os.path.join(x.tmp, "arandr-started")
+        tool = os.path.join(bindir, "arandr")
+        with open(tool, "w") as f:
+            f.write("#!/bin/sh\necho \"$@\" > '%s'\n" % marker)
+        os.chmod(tool, os.stat(tool).st_mode | stat.S_IXUSR)
+        empty = os.path.join(x.tmp, "empty")
+        os.makedirs(empty)
+        # A relative entry names a folder under the current directory, as "." and an empty entry name
+        # the directory itself.
+        x.start_velmora(PATH=os.path.relpath(bindir) + "::.:" + empty)
+        x.choose(x.open_menu(), "画面のプロパティを開く")
+        time.sleep(1)
+        check(not os.path.exists(marker), "a tool from a relative PATH entry ran")
+        check(x.velmora.poll() is None, "the program stays resident")
+
+
 def test_display_properties_without_a_tool_does_nothing():
     with XSession(modes=MODES) as x:
         empty = os.path.join(x.tmp, "empty")
