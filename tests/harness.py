@@ -151,7 +151,7 @@ class Session:
     def spawn(self, cmd, env=None, **kw):
         """Starts a process of the test; it is ended with the session."""
         proc = subprocess.Popen(list(map(str, cmd)), env=env or self.env(), stdout=kw.pop("stdout", self.log),
-                                stderr=self.log, cwd=self.tmp, **kw)
+                                stderr=self.log, cwd=kw.pop("cwd", self.tmp), **kw)
         self.procs.append(proc)
         return proc
 

@@ -18,6 +18,7 @@
 #include "app/version.h"
 #include "menu/menu_array.h"
 #include "program_icon.h"
+#include "search_folders.h"
 #include "ui/frm_main.h"
 
 namespace linuxp {
@@ -25,6 +26,19 @@ namespace {
 
 constexpr int32_t kMiniIconHandle = 1;
 constexpr int32_t kErrFileNotFound = 53;
+// Where programs are looked for when PATH is not set, as the C library does.
+constexpr char kDefaultPath[] = "/usr/bin:/bin";
+
+// The tool's full path, from the absolute PATH entries only; empty if it is not installed. Started
+// by that path, it is not looked up again.
+QString FindTool(const QString& name) {
+  const char* path = std::getenv("PATH");
+  QStringList folders;
+  for (const std::string& folder : SearchFolders(path ? path : kDefaultPath))
+    folders << QString::fromLocal8Bit(folder.c_str());
+  if (folders.isEmpty()) return {};  // findExecutable would search PATH itself, relative entries and all
+  return QStandardPaths::findExecutable(name, folders);
+}
 
 }  // namespace
 
@@ -76,7 +90,9 @@ QStringList QtGuiRuntime::DisplaySettingsTool() {
   };
   for (const Tool& tool : tools) {
     if (tool.desktop && !desktop.contains(QLatin1String(tool.desktop))) continue;
-    if (!QStandardPaths::findExecutable(tool.command.first()).isEmpty()) return tool.command;
+    QStringList command = tool.command;
+    command.first() = FindTool(command.first());
+    if (!command.first().isEmpty()) return command;
   }
   return {};
 }

@@ -44,7 +44,8 @@ class QtGuiRuntime : public GuiRuntime {
   // The icon a picture handle stands for.
   QIcon IconFor(int32_t handle) const;
 
-  // The display-settings tool this desktop offers: program and arguments; empty when none.
+  // The display-settings tool this desktop offers: the program's full path and the arguments;
+  // empty when none.
   static QStringList DisplaySettingsTool();
 
  private:

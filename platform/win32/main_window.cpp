@@ -4,6 +4,7 @@
 
 #include "app/version.h"
 #include "platform/win32/res/resource_ids.h"
+#include "platform/win32/system_folder.h"
 #include "platform/win32/win_gui_runtime.h"
 #include "ui/frm_main.h"
 
@@ -97,9 +98,9 @@ bool MainWindow::Create() {
 void MainWindow::EnsureControls() {
   if (cmdOK_) return;
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  if (HMODULE library = LoadLibraryA("comctl32.dll")) {
-    const auto init =
-        reinterpret_cast<InitFunction>(reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+  if (HMODULE library = LoadSystemLibrary("comctl32.dll")) {
+    const auto init = reinterpret_cast<InitFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     if (init) init(&controls);
   }

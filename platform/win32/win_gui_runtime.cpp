@@ -8,6 +8,8 @@
 #include "platform/win32/command_tail.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/main_window.h"
+#include "platform/win32/system_folder.h"
+#include "platform/win32/system_program.h"
 
 namespace win32 {
 namespace {
@@ -53,15 +55,20 @@ void WinGuiRuntime::DoEvents() {
   }
 }
 
+// The program is always named to CreateProcessA by its full path: given only the command line, it
+// would look for a bare name in Velmora's folder and the current directory first.
 int32_t WinGuiRuntime::Shell(const std::u16string& commandLine, int32_t windowStyle) {
-  std::string command = ToAnsi(commandLine);  // CreateProcessA may write into its command line
+  const std::optional<ProgramLaunch> launch = SystemProgram(commandLine, FromAnsi(SystemFolder()));
+  if (!launch) throw ProgramError(kErrFileNotFound);
+  const std::string application = ToAnsi(launch->application);
+  std::string command = ToAnsi(launch->commandLine);  // CreateProcessA may write into its command line
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(windowStyle);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!CreateProcessA(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
     throw ProgramError(kErrFileNotFound);
   }
   UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);

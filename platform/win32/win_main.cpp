@@ -1,5 +1,6 @@
 // Velmora.exe: builds the Windows platform, loads frmMain hidden and runs the message loop.
 #include "platform/win32/main_window.h"
+#include "platform/win32/system_folder.h"
 #include "platform/win32/win_display_settings.h"
 #include "platform/win32/win_gui_runtime.h"
 #include "platform/win32/win_system_calls.h"
@@ -10,6 +11,7 @@
 // The About window's controls, and the common controls they need, are made when it is first
 // shown: the "/s" path and a resident start-up that is never asked for it do without them.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  win32::RestrictLibrarySearch();  // before anything loads a library by name
   win32::WinDisplaySettings display;
   win32::WinTrayShell shell;
   win32::WinSystemCalls system;

@@ -119,11 +119,18 @@ def test_display_tool_and_screen_saver():
         check(not x.screen_saver_on(), "the screen saver is on too early")
         x.choose("スクリーンセーバ起動")
         wait_for(x.screen_saver_on, 5, "the screen saver")
+    # No tool in the absolute PATH folders; a planted one in the current directory and in a folder under it
+    # (the relative entries "bin", "" and ".") must not run in its place.
     with X11Session("no_tool", MODES) as x:
         (x.tmp / "empty").mkdir()
-        x.start(PATH=str(x.tmp / "empty"))
+        (x.tmp / "bin").mkdir()
+        for tool in (x.tmp / "arandr", x.tmp / "bin" / "arandr"):
+            tool.write_text(f"#!/bin/sh\n: > '{x.tmp}/planted-ran'\n")  # no PATH lookup in the tool
+            tool.chmod(0o755)
+        x.start(PATH=f"bin::.:{x.tmp / 'empty'}")
         x.choose("画面のプロパティを開く")
-        time.sleep(0.5)
+        time.sleep(1)
+        check(not (x.tmp / "planted-ran").exists(), "a tool from a relative PATH entry ran")
         check(x.velmora.poll() is None, "velmora stays resident without a display tool")
         check_equal([w for w in x.windows() if w[5] and w[4] > 64], [], "windows shown")
 

@@ -1,4 +1,4 @@
-"""What the built Velmora.exe carries: version record, icon, manifest, imports, subsystem.
+"""What the built Velmora.exe carries: version record, icon, manifest, imports, hardening, subsystem.
 
     test_executable.py EXE [EXE...]
 
@@ -168,6 +168,20 @@ class ExecutableChecks:
         dlls = {entry.dll.decode("ascii").lower() for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
         self.assertLessEqual(dlls, SYSTEM_DLLS)
         self.assertTrue({"user32.dll", "shell32.dll"} <= dlls)
+
+    def test_aslr_and_dep(self):
+        flags = ["DYNAMIC_BASE", "NX_COMPAT"]
+        if self.pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS:
+            flags.append("HIGH_ENTROPY_VA")
+        for flag in flags:
+            with self.subTest(flag):
+                value = pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_" + flag]
+                self.assertTrue(self.pe.OPTIONAL_HEADER.DllCharacteristics & value)
+        # An image without its relocations cannot be moved, whatever its flags say.
+        stripped = pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_RELOCS_STRIPPED"]
+        self.assertFalse(self.pe.FILE_HEADER.Characteristics & stripped)
+        relocations = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]
+        self.assertGreater(self.pe.OPTIONAL_HEADER.DATA_DIRECTORY[relocations].Size, 0)
 
     def test_gui_subsystem(self):
         self.assertEqual(self.pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI)
