@@ -77,6 +77,32 @@ def caption(w, h, d):
     return f"{w}x{h}ピクセル\t{d}ビット"
 
 
+# The standard Windows 16-colour palette in index order: the program icon's colours.
+WINDOWS_16 = [
+    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
+    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
+    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
+    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
+]  # fmt: skip
+
+
+def check_icon(image, size):
+    """Checks an image file ImageMagick reads against the program icon's art (platform/win32/res) at that size,
+    scaled up from the largest art that divides it: its pixels in the Windows palette, transparent where the
+    art is (where only alpha 0 is asked)."""
+    sys.path.insert(0, str(REPO / "tools"))
+    from make_icon import parse_art
+
+    arts = {art.size: art.pixels for art in parse_art((REPO / "platform/win32/res/velmora_icon.txt").read_text())}
+    source = max(s for s in arts if size % s == 0)
+    raw = subprocess.run(["convert", image, "-depth", "8", "rgba:-"], capture_output=True, timeout=30).stdout
+    check_equal(len(raw), size * size * 4, f"bytes of the {size}x{size} icon")
+    for i in range(size * size):
+        index = arts[source][i // size * source // size][i % size * source // size]
+        want = (0,) if index is None else WINDOWS_16[index] + (255,)
+        check(tuple(raw[4 * i + 4 - len(want): 4 * i + 4]) == want, f"{size}x{size} icon, pixel {i}")
+
+
 def shown(items):
     """A menu as the user reads it: "-" for a separator, "* " before the ticked item's caption."""
     return ["-" if it.separator else ("* " if it.checked else "") + it.caption for it in items]

@@ -8,31 +8,17 @@ Every given executable that exists is examined; when none exists the test is ski
 import os
 import struct
 import sys
-import unittest
+import tempfile
 import xml.etree.ElementTree as ElementTree
+from pathlib import Path
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, "tools"))
-sys.path.insert(0, HERE)
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from harness import TestFailure, check, check_equal, check_icon  # noqa: E402
 
 import pefile  # noqa: E402
 
-import make_icon  # noqa: E402
-from ico_reader import read_dib, read_group_icon  # noqa: E402
-
-ART = os.path.join(ROOT, "platform", "win32", "res", "velmora_icon.txt")
-# The standard Windows 16-colour palette, in index order.
-WINDOWS_16 = [
-    (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
-    (0x00, 0x00, 0x80), (0x80, 0x00, 0x80), (0x00, 0x80, 0x80), (0xC0, 0xC0, 0xC0),
-    (0x80, 0x80, 0x80), (0xFF, 0x00, 0x00), (0x00, 0xFF, 0x00), (0xFF, 0xFF, 0x00),
-    (0x00, 0x00, 0xFF), (0xFF, 0x00, 0xFF), (0x00, 0xFF, 0xFF), (0xFF, 0xFF, 0xFF),
-]  # fmt: skip
-SKIPPED = 77
-
 MAKER = "Velmora開発チーム"
-EXPECTED_STRINGS = [
+STRINGS = [
     ("Comments", "Windows2000でも解像度をダイレクトに変えたくて作ったんだよ"),
     ("CompanyName", MAKER),
     ("FileDescription", None),  # Japanese wording of our own; checked separately
@@ -45,169 +31,104 @@ EXPECTED_STRINGS = [
     ("ProductVersion", "1.90"),
 ]
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "comctl32.dll", "msvcrt.dll", "advapi32.dll"}
-IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
-VOS__WINDOWS32 = 4
-VFT_APP = 1
-MAX_SIZE = 300 * 1024
+VERSION_1_90 = (1 << 16) | 90
+VOS__WINDOWS32, VFT_APP, IMAGE_SUBSYSTEM_WINDOWS_GUI = 4, 1, 2
 
 
-def utf16(text):
-    return text.encode("utf-16-le")
-
-
-class ExecutableChecks:
-    """Mixed into one TestCase per executable; `path` is set on the subclass."""
-
-    path = None
-
-    @classmethod
-    def setUpClass(cls):
-        cls.pe = pefile.PE(cls.path)
-
-    def resource(self, type_id, name_id):
-        for kind in self.pe.DIRECTORY_ENTRY_RESOURCE.entries:
-            if kind.id != type_id:
-                continue
+def resource(pe, type_name, name_id=None):
+    """The data of the resource of that type and id; with no id, {id: data} of all of that type."""
+    found = {}
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        if kind.id == pefile.RESOURCE_TYPE[type_name]:
             for name in kind.directory.entries:
-                if name.id == name_id:
-                    data = name.directory.entries[0].data.struct
-                    return self.pe.get_data(data.OffsetToData, data.Size)
-        self.fail(f"no resource of type {type_id} with id {name_id}")
-
-    def resource_ids(self, type_id):
-        for kind in self.pe.DIRECTORY_ENTRY_RESOURCE.entries:
-            if kind.id == type_id:
-                return [name.id for name in kind.directory.entries]
-        return []
-
-    # Version record.
-
-    def test_fixed_version_fields(self):
-        fixed = self.pe.VS_FIXEDFILEINFO[0]
-        self.assertEqual(fixed.Signature, 0xFEEF04BD)
-        self.assertEqual((fixed.FileVersionMS, fixed.FileVersionLS), ((1 << 16) | 90, 0))
-        self.assertEqual((fixed.ProductVersionMS, fixed.ProductVersionLS), ((1 << 16) | 90, 0))
-        self.assertEqual((fixed.FileFlagsMask, fixed.FileFlags), (0, 0))
-        self.assertEqual(fixed.FileOS, VOS__WINDOWS32)
-        self.assertEqual((fixed.FileType, fixed.FileSubtype), (VFT_APP, 0))
-
-    def test_translation_block_comes_before_the_string_block(self):
-        self.assertEqual([info.Key for info in self.pe.FileInfo[0]], [b"VarFileInfo", b"StringFileInfo"])
-        raw = self.resource(pefile.RESOURCE_TYPE["RT_VERSION"], 1)
-        self.assertLess(raw.find(utf16("VarFileInfo")), raw.find(utf16("StringFileInfo")))
-        self.assertGreater(raw.find(utf16("VarFileInfo")), 0)
-
-    def test_translation_is_japanese_utf16(self):
-        (var_info,) = [info for info in self.pe.FileInfo[0] if info.Key == b"VarFileInfo"]
-        self.assertEqual([var.entry for var in var_info.Var], [{b"Translation": "0x0411 0x04b0"}])
-
-    def test_strings_in_order_with_exact_texts(self):
-        (string_info,) = [info for info in self.pe.FileInfo[0] if info.Key == b"StringFileInfo"]
-        (table,) = string_info.StringTable
-        self.assertEqual(table.LangID, b"041104B0")
-        entries = [(key.decode("utf-8"), value.decode("utf-8")) for key, value in table.entries.items()]
-        self.assertEqual([key for key, _ in entries], [key for key, _ in EXPECTED_STRINGS])
-        for (key, value), (_, expected) in zip(entries, EXPECTED_STRINGS):
-            with self.subTest(key):
-                if expected is not None:
-                    self.assertEqual(value, expected)
-
-    def test_file_description_is_short_japanese(self):
-        (string_info,) = [info for info in self.pe.FileInfo[0] if info.Key == b"StringFileInfo"]
-        description = string_info.StringTable[0].entries[b"FileDescription"].decode("utf-8")
-        self.assertTrue(0 < len(description) <= 40, description)
-        self.assertTrue(any("\u3040" <= ch <= "\u30ff" or "\u4e00" <= ch <= "\u9fff" for ch in description))
-
-    # Program icon.
-
-    def test_program_icon_has_32_and_16_pixel_images_with_masks(self):
-        group_ids = self.resource_ids(pefile.RESOURCE_TYPE["RT_GROUP_ICON"])
-        self.assertEqual(group_ids[:1], [1], "the program icon is the first icon group")
-        entries = read_group_icon(self.resource(pefile.RESOURCE_TYPE["RT_GROUP_ICON"], 1))
-        self.assertEqual(sorted((e["width"], e["height"]) for e in entries), [(16, 16), (32, 32)])
-        for entry in entries:
-            with self.subTest(size=entry["width"]):
-                self.assertEqual((entry["colours"], entry["planes"], entry["bit_count"]), (16, 1, 4))
-                image = read_dib(self.resource(pefile.RESOURCE_TYPE["RT_ICON"], entry["id"]))
-                self.assertEqual((image.width, image.height, image.bit_count), (entry["width"], entry["width"], 4))
-                self.assertTrue(any(any(row) for row in image.mask), "the mask makes the corners transparent")
-
-    def test_program_icon_is_the_source_art(self):
-        with open(ART, encoding="utf-8") as source:
-            art = {image.size: image.pixels for image in make_icon.parse_art(source.read())}
-        entries = read_group_icon(self.resource(pefile.RESOURCE_TYPE["RT_GROUP_ICON"], 1))
-        for entry in entries:
-            with self.subTest(size=entry["width"]):
-                image = read_dib(self.resource(pefile.RESOURCE_TYPE["RT_ICON"], entry["id"]))
-                self.assertEqual(image.art(), art[entry["width"]])
-                self.assertEqual(image.palette, WINDOWS_16)
-
-    # Manifest.
-
-    def manifest(self):
-        return self.resource(pefile.RESOURCE_TYPE["RT_MANIFEST"], 1)
-
-    def test_manifest_declares_no_dpi_awareness(self):
-        self.assertNotIn(b"dpiaware", self.manifest().lower())
-        root = ElementTree.fromstring(self.manifest())
-        names = {element.tag.rsplit("}", 1)[-1].lower() for element in root.iter()}
-        self.assertFalse({"dpiaware", "dpiawareness"} & names)
-
-    def test_manifest_asks_for_common_controls_6_as_invoker(self):
-        root = ElementTree.fromstring(self.manifest())
-        identities = [e.attrib for e in root.iter() if e.tag.endswith("assemblyIdentity")]
-        self.assertIn(
-            ("Microsoft.Windows.Common-Controls", "6.0.0.0"), [(i.get("name"), i.get("version")) for i in identities]
-        )
-        levels = [e.attrib.get("level") for e in root.iter() if e.tag.endswith("requestedExecutionLevel")]
-        self.assertEqual(levels, ["asInvoker"])
-
-    # Linking.
-
-    def test_imports_only_system_dlls(self):
-        dlls = {entry.dll.decode("ascii").lower() for entry in self.pe.DIRECTORY_ENTRY_IMPORT}
-        self.assertLessEqual(dlls, SYSTEM_DLLS)
-        self.assertTrue({"user32.dll", "shell32.dll"} <= dlls)
-
-    def test_aslr_and_dep(self):
-        flags = ["DYNAMIC_BASE", "NX_COMPAT"]
-        if self.pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS:
-            flags.append("HIGH_ENTROPY_VA")
-        for flag in flags:
-            with self.subTest(flag):
-                value = pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_" + flag]
-                self.assertTrue(self.pe.OPTIONAL_HEADER.DllCharacteristics & value)
-        # An image without its relocations cannot be moved, whatever its flags say.
-        stripped = pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_RELOCS_STRIPPED"]
-        self.assertFalse(self.pe.FILE_HEADER.Characteristics & stripped)
-        relocations = pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]
-        self.assertGreater(self.pe.OPTIONAL_HEADER.DATA_DIRECTORY[relocations].Size, 0)
-
-    def test_gui_subsystem(self):
-        self.assertEqual(self.pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI)
-
-    def test_small(self):
-        self.assertLess(os.path.getsize(self.path), MAX_SIZE)
+                data = name.directory.entries[0].data.struct
+                found[name.id] = pe.get_data(data.OffsetToData, data.Size)
+    check(name_id is None or name_id in found, f"no {type_name} {name_id}")
+    return found if name_id is None else found[name_id]
 
 
-def suite_for(paths):
-    suite = unittest.TestSuite()
-    loader = unittest.TestLoader()
-    for path in paths:
-        name = "Velmora_" + os.path.basename(os.path.dirname(os.path.abspath(path)))
-        case = type(name, (ExecutableChecks, unittest.TestCase), {"path": path})
-        suite.addTests(loader.loadTestsFromTestCase(case))
-    return suite
+def check_version(pe, path):
+    fixed = pe.VS_FIXEDFILEINFO[0]
+    check_equal((fixed.Signature, fixed.FileVersionMS, fixed.FileVersionLS, fixed.ProductVersionMS,
+                 fixed.ProductVersionLS, fixed.FileFlagsMask, fixed.FileFlags, fixed.FileOS, fixed.FileType,
+                 fixed.FileSubtype), (0xFEEF04BD, VERSION_1_90, 0, VERSION_1_90, 0, 0, 0, VOS__WINDOWS32, VFT_APP, 0),
+                "fixed version fields")
+    # The translation block comes before the string block.
+    check_equal([info.Key for info in pe.FileInfo[0]], [b"VarFileInfo", b"StringFileInfo"], "version blocks")
+    var_info, string_info = pe.FileInfo[0]
+    check_equal([var.entry for var in var_info.Var], [{b"Translation": "0x0411 0x04b0"}], "translation")
+    (table,) = string_info.StringTable
+    check_equal(table.LangID, b"041104B0", "string table language")
+    strings = [(key.decode(), value.decode()) for key, value in table.entries.items()]
+    check_equal([key for key, _ in strings], [key for key, _ in STRINGS], "version strings")
+    for (key, value), (_, expected) in zip(strings, STRINGS):
+        check(expected is None or value == expected, f"{key}: {value!r}")
+    description = dict(strings)["FileDescription"]
+    check(0 < len(description) <= 40 and any("\u3040" <= ch <= "\u30ff" or "\u4e00" <= ch <= "\u9fff"
+                                            for ch in description), f"FileDescription {description!r}")
+
+
+def check_program_icon(pe, path):
+    """The first icon group holds a 16 and a 32 pixel image of 16 colours, each the art in the Windows palette."""
+    check_equal(list(resource(pe, "RT_GROUP_ICON"))[:1], [1], "the program icon is the first icon group")
+    group, images = resource(pe, "RT_GROUP_ICON", 1), resource(pe, "RT_ICON")
+    sizes = []
+    for i in range(struct.unpack_from("<H", group, 4)[0]):
+        width, height, colours, _, planes, bits, length, image_id = struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i)
+        check_equal((width, colours, planes, bits), (height, 16, 1, 4), f"icon group entry {i}")
+        sizes.append(width)
+        # One image as an .ico file of its own, read back by ImageMagick.
+        with tempfile.NamedTemporaryFile(suffix=".ico") as ico:
+            ico.write(struct.pack("<HHHBBBBHHII", 0, 1, 1, width, height, colours, 0, planes, bits, length, 22))
+            ico.write(images[image_id])
+            ico.flush()
+            check_icon(ico.name, width)
+    check_equal(sorted(sizes), [16, 32], "icon sizes")
+
+
+def check_manifest(pe, path):
+    raw = resource(pe, "RT_MANIFEST", 1)
+    root = ElementTree.fromstring(raw)
+    names = {element.tag.rsplit("}", 1)[-1].lower() for element in root.iter()}
+    check(b"dpiaware" not in raw.lower() and not {"dpiaware", "dpiawareness"} & names, "DPI awareness declared")
+    identities = [(e.get("name"), e.get("version")) for e in root.iter() if e.tag.endswith("assemblyIdentity")]
+    check(("Microsoft.Windows.Common-Controls", "6.0.0.0") in identities, f"common controls 6: {identities}")
+    levels = [e.get("level") for e in root.iter() if e.tag.endswith("requestedExecutionLevel")]
+    check_equal(levels, ["asInvoker"], "execution level")
+
+
+def check_linking(pe, path):
+    dlls = {entry.dll.decode("ascii").lower() for entry in pe.DIRECTORY_ENTRY_IMPORT}
+    check(dlls <= SYSTEM_DLLS and {"user32.dll", "shell32.dll"} <= dlls, f"imports {sorted(dlls)}")
+    flags = ["DYNAMIC_BASE", "NX_COMPAT"] + (["HIGH_ENTROPY_VA"] if pe.PE_TYPE == pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS
+                                             else [])
+    for flag in flags:
+        check(pe.OPTIONAL_HEADER.DllCharacteristics & pefile.DLL_CHARACTERISTICS["IMAGE_DLLCHARACTERISTICS_" + flag],
+              f"{flag} is not set")
+    # An image without its relocations cannot be moved, whatever its flags say.
+    check(not pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS["IMAGE_FILE_RELOCS_STRIPPED"]
+          and pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]].Size > 0,
+          "the relocations are stripped")
+    check_equal(pe.OPTIONAL_HEADER.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI, "subsystem")
+    check(os.path.getsize(path) < 300 * 1024, f"{os.path.getsize(path)} bytes")
 
 
 def main(argv):
     paths = [path for path in argv[1:] if os.path.isfile(path)]
     if not paths:
         print("no Velmora.exe built; skipped:", " ".join(argv[1:]))
-        return SKIPPED
-    print("examining", " ".join(paths))
-    result = unittest.TextTestRunner(verbosity=2).run(suite_for(paths))
-    return 0 if result.wasSuccessful() else 1
+        return 77
+    failed = 0
+    for path in paths:
+        pe = pefile.PE(path)
+        for examine in (check_version, check_program_icon, check_manifest, check_linking):
+            try:
+                examine(pe, path)
+                print(f"ok   {path}: {examine.__name__}")
+            except TestFailure as e:
+                failed += 1
+                print(f"FAIL {path}: {examine.__name__}: {e}")
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":
