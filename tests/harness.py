@@ -60,21 +60,13 @@ def wait_for(probe, timeout=10, what="a condition", interval=0.2):
 
 def stop(proc, grace=5):
     """Ends one process we started, by its id: SIGTERM, then SIGKILL."""
-    if proc is None or proc.poll() is not None:
-        return
-    with contextlib.suppress(ProcessLookupError):
-        os.kill(proc.pid, signal.SIGTERM)
-    try:
-        proc.wait(grace)
-    except subprocess.TimeoutExpired:
-        with contextlib.suppress(ProcessLookupError):
-            os.kill(proc.pid, signal.SIGKILL)
-        proc.wait()
-
-
-def caption(w, h, d):
-    """A mode's menu item: the depth stands after a TAB, in the menu's second column."""
-    return f"{w}x{h}ピクセル\t{d}ビット"
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(grace)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
 
 
 # The standard Windows 16-colour palette in index order: the program icon's colours.
@@ -274,11 +266,19 @@ class WineSession(Session):
         """Ends the prefix's wineserver and, by their ids, the Wine processes left in the prefix."""
         with contextlib.suppress(subprocess.TimeoutExpired):
             subprocess.run([WINE_DIR / "wineserver", "-k"], env=env, capture_output=True, timeout=30)
-        marker = f"WINEPREFIX={env['WINEPREFIX']}".encode()
+        for pid in self.wine_processes(env["WINEPREFIX"]):
+            with contextlib.suppress(OSError):
+                os.kill(pid, signal.SIGKILL)
+
+    def wine_processes(self, prefix=None):
+        """{id: command line} of the processes running in the prefix (the test's own unless given)."""
+        marker, found = f"WINEPREFIX={prefix or self.prefix}".encode(), {}
         for pid in filter(str.isdigit, os.listdir("/proc")):
             with contextlib.suppress(OSError):
                 if marker in Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
-                    os.kill(int(pid), signal.SIGKILL)
+                    line = Path(f"/proc/{pid}/cmdline").read_bytes().replace(b"\0", b" ")
+                    found[int(pid)] = line.decode(errors="replace")
+        return found
 
     def close(self):
         if self.tmp and hasattr(self, "wine_env"):

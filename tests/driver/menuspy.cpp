@@ -10,6 +10,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <fstream>
 #include <string>
 
 namespace {
@@ -77,20 +78,13 @@ std::string TempFile(const char* name) {
 }
 
 DWORD WINAPI Worker(LPVOID module) {
-  char request[8] = {};
-  DWORD got = 0;
-  HANDLE f = CreateFileA(TempFile("velmora_menuspy.req").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  ReadFile(f, request, 4, &got, nullptr);
-  CloseHandle(f);
-  std::string out;
-  EnumWindows(lstrcmpA(request, "tray") == 0 ? ReadTooltips : ReadPopup, reinterpret_cast<LPARAM>(&out));
+  std::string request, out;
+  std::ifstream(TempFile("velmora_menuspy.req")) >> request;
+  EnumWindows(request == "tray" ? ReadTooltips : ReadPopup, reinterpret_cast<LPARAM>(&out));
   out += "end\n";
   // Written aside and renamed, so that the driver sees the whole answer or none of it.
   const std::string path = TempFile("velmora_menuspy.txt");
-  f = CreateFileA((path + ".part").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  WriteFile(f, out.data(), static_cast<DWORD>(out.size()), &got, nullptr);
-  CloseHandle(f);
+  std::ofstream(path + ".part", std::ios::binary) << out;
   MoveFileExA((path + ".part").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
   FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
 }

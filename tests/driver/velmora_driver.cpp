@@ -17,10 +17,10 @@
 //   watch-display    "ready", then "change W H D stored W H D" (the mode in force and the stored one) for
 //   each
 //                    WM_DISPLAYCHANGE, until standard input ends
-//   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; "TaskbarCreated"
+//   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; post "TaskbarCreated"
 //   tray-icons       the shell's icons, read by menuspy.dll inside the shell: "icon L T R B TOOLTIP"
 //   tray-forget      remove Velmora's icon from the shell, as a restarted shell has lost it
-//   stored-settings deny|allow   make the stored display settings read-only, or writable again
+//   stored-settings-deny   make the stored display settings read-only
 
 #include <windows.h>
 // after windows.h
@@ -30,6 +30,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -106,11 +108,15 @@ HWND MainWindow() {
   return nullptr;
 }
 
-HWND NeedMainWindow() {
-  HWND h = WaitFor(MainWindow);
-  if (!h) Out("error no-window"), std::exit(1);
+// The window the probe finds once it comes; when none comes, the driver ends with status 1.
+template <class F>
+HWND Need(F probe, const std::string& what) {
+  HWND h = WaitFor(probe);
+  if (!h) Out("error no-" + what), std::exit(1);
   return h;
 }
+
+HWND NeedMainWindow() { return Need(MainWindow, "window"); }
 
 // A visible top-level window of that class in Velmora's process.
 HWND VelmoraWindow(const char* cls) {
@@ -121,9 +127,7 @@ HWND VelmoraWindow(const char* cls) {
 }
 
 HWND NeedWindow(const char* cls) {
-  HWND h = WaitFor([cls] { return VelmoraWindow(cls); });
-  if (!h) Out(std::string("error no-") + cls), std::exit(1);
-  return h;
+  return Need([cls] { return VelmoraWindow(cls); }, cls);
 }
 
 bool WaitClosed(const char* cls) {
@@ -137,26 +141,15 @@ std::string TempFile(const char* name) {
 }
 
 std::string ReadFileText(const std::string& path) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  std::string s;
-  char buf[4096];
-  DWORD got = 0;
-  while (f != INVALID_HANDLE_VALUE && ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0)
-    s.append(buf, got);
-  if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-  return s;
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Loads menuspy.dll (beside the driver) into process PID to read REQUEST there; prints its lines but "end".
 int Spy(DWORD pid, const char* request) {
   const std::string answer = TempFile("velmora_menuspy.txt");
   DeleteFileA(answer.c_str());
-  HANDLE req = CreateFileA(TempFile("velmora_menuspy.req").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           0, nullptr);
-  DWORD n = 0;
-  WriteFile(req, request, 4, &n, nullptr);
-  CloseHandle(req);
+  std::ofstream(TempFile("velmora_menuspy.req"), std::ios::binary) << request;
   char dll[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, dll, MAX_PATH);
   std::strcpy(std::strrchr(dll, '\\') + 1, "menuspy.dll");
@@ -255,9 +248,9 @@ int WatchDisplay() {
   return 0;
 }
 
-// Sets the access rules of the display adapter's settings key (the key EnumDisplayDevices names, under
-// HKEY_CURRENT_CONFIG) to read-only or to full access: while read-only, a mode cannot be stored.
-int StoredSettings(bool allow) {
+// Makes the display adapter's settings key (the key EnumDisplayDevices names, under HKEY_CURRENT_CONFIG)
+// read-only: a mode can no longer be stored.
+int DenyStoredSettings() {
   DISPLAY_DEVICEA device{};
   device.cb = sizeof device;
   EnumDisplayDevicesA(nullptr, 0, &device, 0);
@@ -265,8 +258,8 @@ int StoredSettings(bool allow) {
   HKEY h = nullptr;
   PSECURITY_DESCRIPTOR sd = nullptr;
   if (!key || RegOpenKeyExA(HKEY_CURRENT_CONFIG, key + 9, 0, READ_CONTROL | WRITE_DAC, &h) != ERROR_SUCCESS ||
-      !ConvertStringSecurityDescriptorToSecurityDescriptorW(allow ? L"D:P(A;;KA;;;WD)" : L"D:P(A;;KR;;;WD)",
-                                                            SDDL_REVISION_1, &sd, nullptr))
+      !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
+                                                            nullptr))
     return Out("error stored-settings-key"), 3;
   LONG r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
   LocalFree(sd);
@@ -326,13 +319,8 @@ int Run(const std::vector<std::string>& a) {
     return Out("allowed " + std::to_string(allowed != 0)), 0;
   }
   if (cmd == "close") return PostMessageW(NeedMainWindow(), WM_CLOSE, 0, 0) ? 0 : 3;
-  if (cmd == "taskbar-created") {
-    DWORD_PTR r = 0;
-    return SendMessageTimeoutW(NeedMainWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0,
-                               SMTO_ABORTIFHUNG, 5000, &r)
-               ? 0
-               : 3;
-  }
+  if (cmd == "taskbar-created")
+    return PostMessageW(NeedMainWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 3;
   if (cmd == "tray-icons") {
     HWND tray = WaitFor([] { return FindWindowW(L"Shell_TrayWnd", nullptr); });
     return tray ? Spy(PidOf(tray), "tray") : (Out("error no-taskbar"), 1);
@@ -344,7 +332,7 @@ int Run(const std::vector<std::string>& a) {
     nid.uID = 1;
     return Shell_NotifyIconA(NIM_DELETE, &nid) ? 0 : 3;
   }
-  if (cmd == "stored-settings" && a.size() == 2) return StoredSettings(a[1] == "allow");
+  if (cmd == "stored-settings-deny") return DenyStoredSettings();
   return Out("error usage"), 2;
 }
 

@@ -29,12 +29,10 @@ ABOUT_TEXTS = ["OK", "Velmora", "Ver 1.90", "\u3000画面の解像度と色数�
 def test_menu():
     with WineSession("menu") as s:
         proc, icon = s.resident()
+        # Which presses open the menu is the unit tests' (pointer_events_test).
         s.click(icon, 3)
         check_equal(shown(s.menu()), MENU, "the menu a right click opens")
         s.screenshot("menu_open")
-        s.driver("keys", "escape")
-        s.click(icon, 1)
-        check_equal(shown(s.menu()), MENU, "the menu a left click opens")
         s.driver("keys", "escape")
         check(proc.poll() is None, "Velmora ended")
 
@@ -100,7 +98,7 @@ def test_refused():
     with WineSession("refused") as s:
         proc, icon = s.resident()
         before = s.mode()
-        s.driver("stored-settings", "deny")
+        s.driver("stored-settings-deny")
         s.click(icon)
         s.choose("1024x768ピクセル\t16")
         box = s.msgbox()

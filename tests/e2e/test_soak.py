@@ -8,10 +8,11 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import WineSession, caption, check, check_equal, log, main, wait_for  # noqa: E402
+from harness import WineSession, check, check_equal, log, main, wait_for  # noqa: E402
 from test_menu import MENU  # noqa: E402
 
 SELECTABLE = [item.lstrip("* ") for item in MENU if item != "-"]
+SWITCHES = [((800, 600, 32), "800x600ピクセル\t32ビット"), ((1024, 768, 16), "1024x768ピクセル\t16ビット")]
 
 # A sound run grows by well under 1 MiB resident; a popup menu left undestroyed each time adds about 2 MiB over
 # 300 popups. (GetGuiResources reads 0 under Wine, so the Linux side of the process is measured.)
@@ -31,10 +32,10 @@ def test_soak():
         rss, windows = figures(s, proc)
         s.driver("popups", 300, timeout=300)
         for i in range(10):
-            mode = (1024, 768, 16) if i % 2 else (800, 600, 32)
+            mode, item = SWITCHES[i % 2]
             s.driver("click", 516)
             # The item is reached by Down presses: reading the menu would load the reader into the process.
-            s.driver("keys", *["down"] * (SELECTABLE.index(caption(*mode)) + 1), "return")
+            s.driver("keys", *["down"] * (SELECTABLE.index(item) + 1), "return")
             wait_for(lambda: s.mode()[1] == mode, 10, f"{mode} to be stored")
         rss_end, windows_end = figures(s, proc)
         log(f"VmRSS {rss} -> {rss_end} KiB, windows {windows} -> {windows_end}")
