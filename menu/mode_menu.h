@@ -24,6 +24,13 @@ enum CommandOffset : int16_t {
   kCmdExit = 7,
 };
 
+// What a click on an element of the menu asks for.
+enum class MenuAction { kNone, kMode, kStartScreenSaver, kScreenSaverSwitch, kDisplayProperties, kAbout, kExit };
+
+// The action of element Index in a menu whose command block starts at commandBase: the elements
+// before it are modes, the commands sit at their offsets after it, everything else does nothing.
+MenuAction ActionAt(int16_t Index, int16_t commandBase);
+
 // Fills the menu from the sorted catalogue: mode items grouped by depth with "-" between the
 // groups, then the command block. MenuModeIndex maps each mode item to its enumeration index
 // (0 at separators). Returns CommandBase, the index of the separator before the commands.
