@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/module.h"
 #include "bench/mode_listing.h"
 #include "display/mode_catalogue.h"
+#include "app/exit_status.h"
 #include "fake/fake_platform.h"
 #include "menu/mode_menu.h"
 #include "ui/frm_main.h"
@@ -28,8 +28,7 @@ void ListingCounters(benchmark::State& state, const std::vector<DisplayModeRecor
 void BM_Catalogue(benchmark::State& state) {
   FakeDisplay display;
   display.modes = ModeListing(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
-    display.enumerated.clear();  // the fake's call log; keeps its capacity
+  for (auto _ : state) {  // the fake's call log; keeps its capacity
     ModeTable table = BuildCatalogue(display);
     benchmark::DoNotOptimize(table.data());
   }
@@ -63,7 +62,6 @@ void BM_StartUp(benchmark::State& state) {
   fake.display.modes = ModeListing(static_cast<std::size_t>(state.range(0)));
   fake.display.current = Mode(1024, 768, 32);
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.shell.calls.clear();
     frmMain form(fake.platform());
     form.Form_Load();
@@ -82,7 +80,6 @@ void BM_StartUpWithSwitch(benchmark::State& state) {
   fake.runtime.command = u"/s1024,768,16";
   int ended = 0;
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.display.applied.clear();
     fake.display.appliedFlags.clear();
     fake.shell.calls.clear();
@@ -109,7 +106,6 @@ void BM_CommandLinePath(benchmark::State& state) {
   form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
   form.BuildModeMenu();
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.display.applied.clear();
     fake.display.appliedFlags.clear();
     fake.shell.calls.clear();
@@ -134,10 +130,9 @@ void BM_ShowCurrentMode(benchmark::State& state) {
   for (int32_t depth : {8, 16, 32})
     for (int32_t k = 0; k < 66; ++k) table.push_back({640 + 16 * k, 480 + 8 * k, depth, static_cast<int32_t>(table.size())});
   table[static_cast<size_t>(2 * 66 + 24)] = {1024, 768, 32, 2 * 66 + 24};  // the mode in force is in the menu
-  Module::CommandBase = BuildMenu(table, form.mnuDisplayMode, form.MenuModeIndex);
+  form.CommandBase = BuildMenu(table, form.mnuDisplayMode, form.MenuModeIndex);
   form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.shell.calls.clear();
     form.ShowCurrentMode();
   }

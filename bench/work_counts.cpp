@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "app/module.h"
 #include "bench/mode_listing.h"
 #include "display/mode_catalogue.h"
 #include "fake/fake_platform.h"
@@ -41,7 +40,7 @@ extern "C" __attribute__((noinline)) void MeasuredCatalogue(FakeDisplay& display
   out = BuildCatalogue(display);
 }
 extern "C" __attribute__((noinline)) void MeasuredMenu(const ModeTable& table, MenuArray& menu, std::vector<int32_t>& index) {
-  Module::CommandBase = BuildMenu(table, menu, index);
+  BuildMenu(table, menu, index);
 }
 extern "C" __attribute__((noinline)) void MeasuredStartUp(frmMain& form) {
   try {
@@ -67,7 +66,6 @@ int main(int argc, char** argv) {
 
   std::size_t items = 0;
   for (int r = 0; r < repeat; ++r) {
-    fake.display.enumerated.clear();
     fake.shell.calls.clear();
     if (phase == "catalogue") {
       ModeTable table;

@@ -19,13 +19,11 @@
 #include "app/version.h"
 #include "menu/menu_array.h"
 #include "program_icon.h"
-#include "ui/frm_main.h"
 
 namespace linuxp {
 namespace {
 
 constexpr int32_t kMiniIconHandle = 1;
-constexpr int32_t kErrFileNotFound = 53;
 
 }  // namespace
 
@@ -138,12 +136,10 @@ int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
 
 int32_t QtGuiRuntime::FormHwnd() { return static_cast<int32_t>(form_.winId()); }
 
-void QtGuiRuntime::SetFormVisible(bool visible) {
-  if (!visible) {
-    form_.hide();
-    return;
-  }
-  if (formState_) form_.SetTexts(ToQString(formState_->lblVersion), ToQString(formState_->lblCopyright));
+void QtGuiRuntime::HideForm() { form_.hide(); }
+
+void QtGuiRuntime::ShowForm(const std::u16string& version, const std::u16string& notice) {
+  form_.SetTexts(ToQString(version), ToQString(notice));
   if (!form_.isVisible() && beforeShow) beforeShow();
   form_.show();
   form_.raise();

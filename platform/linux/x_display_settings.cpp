@@ -156,7 +156,7 @@ void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName, Dis
   std::memset(record.dmDeviceName, 0, sizeof record.dmDeviceName);
   std::memcpy(record.dmDeviceName, outputName.data(), std::min(outputName.size(), sizeof record.dmDeviceName - 1));
   record.dmSize = sizeof(DisplayModeRecord);
-  record.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+  record.dmFields = api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
   record.dmBitsPerPel = RootBitsPerPixel();
   record.dmPelsWidth = mode.width;
   record.dmPelsHeight = mode.height;
@@ -165,7 +165,7 @@ void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName, Dis
 }
 
 int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
-  if (modeNum == ENUM_CURRENT_SETTINGS) {
+  if (modeNum == api::EnumCurrentSettings) {
     Resources res(XRRGetScreenResourcesCurrent(display_, root_));
     const Target t = FindTarget(res.get());
     if (!t.crtc) return 0;
@@ -195,17 +195,17 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
 }
 
 int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
-  if ((flags & ~(CDS_UPDATEREGISTRY | CDS_TEST)) != 0) return DISP_CHANGE_BADFLAGS;
-  if ((record.dmFields & DM_BITSPERPEL) && record.dmBitsPerPel != RootBitsPerPixel()) return DISP_CHANGE_BADMODE;
+  if ((flags & ~(api::CdsUpdateRegistry | CDS_TEST)) != 0) return api::DispChangeBadFlags;
+  if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != RootBitsPerPixel()) return api::DispChangeBadMode;
 
   Resources res(XRRGetScreenResourcesCurrent(display_, root_));
   const Target t = FindTarget(res.get());
-  if (!t.output || !t.crtc) return DISP_CHANGE_FAILED;
+  if (!t.output || !t.crtc) return api::DispChangeFailed;
   CrtcInfo crtc(XRRGetCrtcInfo(display_, res.get(), t.crtc));
-  if (!crtc) return DISP_CHANGE_FAILED;
+  if (!crtc) return api::DispChangeFailed;
 
-  const int32_t width = (record.dmFields & DM_PELSWIDTH) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
-  const int32_t height = (record.dmFields & DM_PELSHEIGHT) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
+  const int32_t width = (record.dmFields & api::DmPelsWidth) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
+  const int32_t height = (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
 
   // A listed mode of that size; the refresh rate the record carries wins among several.
   const Mode* target = nullptr;
@@ -217,8 +217,8 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
       break;
     }
   }
-  if (!target) return DISP_CHANGE_BADMODE;
-  if (flags & CDS_TEST) return DISP_CHANGE_SUCCESSFUL;
+  if (!target) return api::DispChangeBadMode;
+  if (flags & CDS_TEST) return api::DispChangeSuccessful;
 
   // The screen must hold every active CRTC: this one at its place with the new size, the
   // others as they are.
@@ -234,7 +234,7 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   XRRGetScreenSizeRange(display_, root_, &minW, &minH, &maxW, &maxH);
   screenW = std::max(screenW, minW);
   screenH = std::max(screenH, minH);
-  if (screenW > maxW || screenH > maxH) return DISP_CHANGE_FAILED;
+  if (screenW > maxW || screenH > maxH) return api::DispChangeFailed;
 
   const int screen = DefaultScreen(display_);
   const int curW = DisplayWidth(display_, screen), curH = DisplayHeight(display_, screen);
@@ -270,7 +270,7 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   XUngrabServer(display_);
   XSync(display_, False);
   // Nothing is stored for later sessions whatever the flags say: X has no stored default mode.
-  return ok ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
+  return ok ? api::DispChangeSuccessful : api::DispChangeFailed;
 }
 
 }  // namespace linuxp

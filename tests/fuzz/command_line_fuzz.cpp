@@ -14,12 +14,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "app/module.h"
+#include "app/exit_status.h"
 #include "app/runtime_error.h"
-#include "fake/change_results.h"
+#include "display/mode_change.h"
 #include "fake/fake_platform.h"
 #include "menu/mode_menu.h"
 #include "ui/frm_main.h"
@@ -110,19 +111,22 @@ int64_t GeneralBoxNumber(const std::u16string& text, std::u16string* description
   return number;
 }
 
-void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
+// Every code the display can answer to an apply, the documented ones and a few beyond.
+constexpr int32_t kChangeResults[] = {0, 1, -1, -2, -3, -4, -5, 2, -6, INT32_MAX, INT32_MIN};
+
+void RunOnce(const std::u16string& command, int32_t result) {
   FakePlatform fake;
   fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16), Mode(800, 600, 32, 60),
                         Mode(640, 480, 16),  Mode(800, 600, 32, 75), Mode(1024, 768, 4)};
   fake.display.current = Mode(800, 600, 32);
-  fake.display.changeResults = {result.code};
+  fake.display.changeResults = {result};
   fake.runtime.command = command;
   frmMain form(fake.platform());
 
   bool ended = false;
   int exitCode = -1;
   try {
-    form.Form_Load();
+    form.Start();
   } catch (const ProgramEnded& e) {
     ended = true;
     exitCode = e.exitCode;
@@ -131,7 +135,7 @@ void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
   }
 
   // The menu is the one start-up built, whatever the command line did.
-  CHECK(Module::CommandBase == kCommandBase);
+  CHECK(form.CommandBase == kCommandBase);
   CHECK(form.mnuDisplayMode.UBound() == kCommandBase + 7);
   int ticks = 0;
   for (int16_t i = 0; i < kCommandBase; ++i) {
@@ -146,9 +150,9 @@ void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
     CHECK(form.mnuDisplayMode.Caption(at) == (k == 0 ? std::u16string(u"-") : std::u16string(kCommandCaptions[k - 1])));
     CHECK(!form.mnuDisplayMode.Checked(at));
   }
-  CHECK(fake.runtime.visibility.empty());  // no window but message boxes
+  CHECK(fake.runtime.shown.empty());  // no window but message boxes
   CHECK(fake.runtime.popups.empty());
-  CHECK(!fake.shell.calls.empty() && fake.shell.calls.front().message == NIM_ADD);
+  CHECK(!fake.shell.calls.empty() && fake.shell.calls.front().first == api::NimAdd);
 
   const bool hasSwitch = command.find(u"/s") != std::u16string::npos;
   CHECK(ended == hasSwitch);
@@ -161,7 +165,7 @@ void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
 
   // The "/s" path: the icon is gone, at most one box, at most one mode applied.
   CHECK(fake.shell.VisibleIcons() == 0);
-  CHECK(fake.shell.calls.back().message == NIM_DELETE);
+  CHECK(fake.shell.calls.back().first == api::NimDelete);
   CHECK(!form.HasTray());
   CHECK(fake.runtime.boxes.size() <= 1);
   CHECK(fake.display.applied.size() <= 1);
@@ -173,53 +177,53 @@ void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
     for (const Offered& m : kMenuModes)
       offered = offered || (m.width != 0 && r.dmPelsWidth == m.width && r.dmPelsHeight == m.height && r.dmBitsPerPel == m.depth);
     CHECK(offered);
-    CHECK(r.dmFields == (DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT));
-    CHECK(fake.display.appliedFlags[0] == CDS_UPDATEREGISTRY);
+    CHECK(r.dmFields == (api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight));
+    CHECK(fake.display.appliedFlags[0] == api::CdsUpdateRegistry);
   }
 
   // Without a comma the width text cannot be taken: always the syntax box.
   if (command.find(u',') == std::u16string::npos) {
     CHECK(fake.runtime.boxes.size() == 1);
-    CHECK(fake.runtime.boxes[0].prompt == kSyntaxBox);
+    CHECK(fake.runtime.boxes[0].first == kSyntaxBox);
   }
 
   if (fake.runtime.boxes.empty()) {
     if (applied) {
-      CHECK(result.message == nullptr);
-      CHECK(exitCode == (result.code == 0 ? kExitOk : kExitNotApplied));
+      CHECK(ChangeResultMessage(result) == nullptr);
+      CHECK(exitCode == (result == 0 ? kExitOk : kExitNotApplied));
     } else {
       CHECK(exitCode == kExitNoMatch);
     }
     return;
   }
 
-  const FakeRuntime::Box& box = fake.runtime.boxes[0];
+  const auto& [prompt, buttons] = fake.runtime.boxes[0];
   std::u16string description;
-  if (box.prompt == kSyntaxBox) {
-    CHECK(box.buttons == vbCritical);
+  if (prompt == kSyntaxBox) {
+    CHECK(buttons == vbCritical);
     CHECK(!applied);
     CHECK(exitCode == kExitSyntax);
-  } else if (const int64_t number = GeneralBoxNumber(box.prompt, &description); number >= 0) {
-    CHECK(box.buttons == vbCritical);
+  } else if (const int64_t number = GeneralBoxNumber(prompt, &description); number >= 0) {
+    CHECK(buttons == vbCritical);
     CHECK(!applied);
     CHECK(exitCode == kExitError);
     // Over the fake platform the only error besides the syntax error is a number out of range.
     CHECK(number == kErrOverflow);
     CHECK(description == kOverflowDescription);
-    CHECK(box.prompt.find(u"オブジェクト : Velmora\r\n") != std::u16string::npos);
+    CHECK(prompt.find(u"オブジェクト : Velmora\r\n") != std::u16string::npos);
   } else {
     // Otherwise it must be the display-change message for the code the display returned.
     CHECK(applied);
-    CHECK(result.message != nullptr && box.prompt == result.message);
-    CHECK(box.buttons == vbOKOnly);
-    CHECK(exitCode == kExitNotApplied);
+    CHECK(ChangeResultMessage(result) != nullptr && prompt == ChangeResultMessage(result));
+    CHECK(buttons == vbOKOnly);
+    CHECK(exitCode == (result == api::DispChangeRestart ? kExitRestart : kExitNotApplied));
   }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const ChangeResultCase& result = kChangeResults[size % (sizeof(kChangeResults) / sizeof(kChangeResults[0]))];
+  const int32_t result = kChangeResults[size % std::size(kChangeResults)];
   RunOnce(FromUtf8(data, size), result);
   RunOnce(FromUtf16Units(data, size), result);
   return 0;

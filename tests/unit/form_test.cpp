@@ -1,0 +1,282 @@
+// The form over the fake platform: start-up, the "/s" path, presses and clicks, closing, the
+// error policy, and events that arrive while the program waits on the user.
+#include <gtest/gtest.h>
+
+#include "app/runtime_error.h"
+#include "fake/fake_platform.h"
+#include "ui/frm_main.h"
+
+namespace {
+
+// Menu: 0 640x480x16, 1 1024x768x16, 2 "-", 3 800x600x32 (in force), CommandBase 4, 5 start saver,
+// 6 saver switch, 8 display properties, 9 About, 11 Exit.
+struct Form : testing::Test {
+  FakePlatform fake;
+  frmMain form{fake.platform()};
+  void SetUp() override {
+    fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16), Mode(800, 600, 32, 60), Mode(640, 480, 16),
+                          Mode(800, 600, 32, 75), Mode(1024, 768, 4)};
+  }
+  int Run(const std::function<void()>& event) {
+    return ExitStatusOf([&] { form.Raise(event); });
+  }
+  int Press(int32_t code = 513) {
+    return Run([&] { form.Form_MouseMove(0, 0, static_cast<float>(code) * 15.0f, 0); });
+  }
+  int Click(int16_t index) {
+    return Run([&] { form.mnuDisplayMode_Click(index); });
+  }
+  std::vector<int16_t> Ticked() {
+    std::vector<int16_t> out;
+    for (int16_t i = 0; i <= form.mnuDisplayMode.UBound(); ++i)
+      if (form.mnuDisplayMode.Checked(i)) out.push_back(i);
+    return out;
+  }
+  std::u16string Tip() {
+    const std::u16string tip = form.Tray().ToolTipText();
+    return tip.substr(0, tip.find(u'\0'));
+  }
+  std::u16string Box(size_t i = 0) { return i < fake.runtime.boxes.size() ? fake.runtime.boxes[i].first : u""; }
+};
+
+TEST_F(Form, LoadAddsTheIconBuildsTheMenuAndStaysResident) {
+  EXPECT_EQ(Run([&] { form.Start(); }), -1);
+  EXPECT_EQ(form.lblVersion, u"Ver 1.90");
+  EXPECT_EQ(form.lblCopyright, u"\u3000画面の解像度と色数をトレイから切り替えます。\r\n\u3000著作権はVelmora開発チームにあります。\r\n"
+                               u"\u3000使用による損害にVelmora開発チームは責任を負いません。");
+  const IconData& added = form.Tray().Data();
+  EXPECT_EQ((std::vector<int32_t>{added.hWnd, added.uID, added.hIcon}), (std::vector<int32_t>{0x1234, 1, 0x5678}));
+  EXPECT_EQ(fake.shell.calls[0].second[24], 'V');  // added with the program's name as tooltip
+  EXPECT_EQ(fake.shell.calls[1].first, api::NimModify);
+  EXPECT_EQ(Tip(), u"800x600ピクセル 32ビット");
+  EXPECT_EQ(form.CommandBase, 4);
+  EXPECT_EQ(form.MenuModeIndex, (std::vector<int32_t>{3, 0, 0, 2}));
+  EXPECT_EQ(Ticked(), (std::vector<int16_t>{3}));
+  EXPECT_TRUE(fake.runtime.shown.empty() && fake.runtime.boxes.empty());
+}
+
+TEST_F(Form, TheSwitchAppliesOrReportsThenEnds) {
+  const std::u16string syntax = u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
+  const struct {
+    const char16_t* command;
+    int32_t result;  // what the display answers
+    int status;      // -1: resident
+    int applied;     // the width applied, 0: none
+    std::u16string box;
+    int32_t buttons;
+  } rows[] = {
+      {u"/s1024,768,16", 0, 0, 1024, u"", 0},
+      {u"/s 800,600,32 /x", 1, 5, 800, u"設定を反映するためには再起動が必要です。", 0},
+      {u"/s640,480,16", -2, 4, 640, u"不正なモードです。", 0},
+      {u"/s640,480,16", -4, 4, 640, u"", 0},
+      {u"/s640,400,16", 0, 1, 0, u"", 0},
+      {u"/s640x480x8", 0, 2, 0, syntax, 16},
+      {u"/s40000,600,16", 0, 3, 0, u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 6\r\nオーバーフローしました。\r\nVer 1.90", 16},
+      {u"/S1024,768,16", 0, -1, 0, u"", 0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.command, row.command + 6));
+    FakePlatform fake;
+    fake.display.modes = {Mode(640, 480, 16), Mode(1024, 768, 16), Mode(800, 600, 32)};
+    fake.display.changeResults = {row.result};
+    fake.runtime.command = row.command;
+    frmMain form(fake.platform());
+    int iconsWhileBoxUp = -1;
+    fake.runtime.onMsgBox = [&] { iconsWhileBoxUp = fake.shell.VisibleIcons(); };
+    EXPECT_EQ(ExitStatusOf([&] { form.Start(); }), row.status);
+    EXPECT_EQ(fake.display.applied.empty() ? 0 : fake.display.applied[0].dmPelsWidth, row.applied);
+    EXPECT_EQ(fake.runtime.boxes.size(), row.box.empty() ? 0u : 1u);
+    if (!row.box.empty()) {
+      EXPECT_EQ(fake.runtime.boxes[0], std::make_pair(row.box, row.buttons));
+      EXPECT_EQ(iconsWhileBoxUp, 1);
+    }
+    EXPECT_EQ(fake.shell.VisibleIcons(), row.status < 0 ? 1 : 0);
+    EXPECT_TRUE(fake.runtime.shown.empty());
+  }
+}
+
+// What no event procedure traps: the general box, the icon taken away, status 3.
+TEST_F(Form, AnUntrappedErrorShowsTheBoxRemovesTheIconAndEnds) {
+  form.Start();
+  fake.runtime.twipsPerPixel = 0.4f;
+  EXPECT_EQ(Press(), 3);
+  EXPECT_EQ(Box(), u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 11\r\n0 で除算しました。\r\nVer 1.90");
+  EXPECT_EQ(fake.runtime.boxes[0].second, 16);
+  EXPECT_EQ(fake.shell.VisibleIcons(), 0);
+  EXPECT_FALSE(form.HasTray());
+  EXPECT_EQ(Run([] { throw std::length_error("x"); }), 3);
+  EXPECT_NE(Box(1).find(u"エラー番号   : 51\r\n内部エラーです。"), std::u16string::npos);
+  for (const char16_t* command : {u"", u"/s1024,768,16"}) {  // no picture for the icon
+    FakePlatform other;
+    other.runtime.miniIcon.reset();
+    other.runtime.command = command;
+    frmMain noIcon(other.platform());
+    EXPECT_EQ(ExitStatusOf([&] { noIcon.Start(); }), 3);
+    EXPECT_NE(other.runtime.boxes.at(0).first.find(u"エラー番号   : 91"), std::u16string::npos);
+    EXPECT_TRUE(other.shell.Count(api::NimAdd) == 0 && other.display.applied.empty());
+  }
+}
+
+TEST_F(Form, OnlyLeftAndRightPressesOpenTheMenuAfterARefresh) {
+  form.Start();
+  fake.display.current = Mode(1024, 768, 16);
+  std::vector<std::string> order;
+  fake.runtime.onDoEvents = [&] { order.push_back("events:" + std::to_string(fake.system.foreground.size())); };
+  fake.runtime.onPopup = [&](const MenuArray& menu) {
+    order.push_back(menu.Checked(1) ? "popup ticked" : "popup");
+    return -1;
+  };
+  for (int32_t code = 510; code <= 522; ++code) Press(code);
+  EXPECT_EQ(order, (std::vector<std::string>{"events:1", "popup ticked", "popup ticked"}));
+  EXPECT_EQ(fake.system.foreground, (std::vector<int32_t>{0x1234, 0x1234}));
+  EXPECT_EQ(fake.shell.calls.size(), 4u);  // each press refreshed the tooltip once
+  EXPECT_EQ(Tip(), u"1024x768ピクセル 16ビット");
+  fake.runtime.twipsPerPixel = 12;
+  Run([&] { form.Form_MouseMove(0, 0, 6192, 0); });
+  EXPECT_EQ(fake.runtime.popups.size(), 3u);
+}
+
+TEST_F(Form, EachMenuItemDoesItsOneThing) {
+  form.Start();
+  fake.display.changeResults = {0, 1};
+  fake.runtime.onPopup = [](const MenuArray&) { return 1; };
+  Press();                       // 1024x768x16, listed first
+  EXPECT_EQ(Click(3), -1);       // 800x600x32 from its first listing, with the restart box
+  for (int16_t index : {4, 7, 10, 12, -1}) EXPECT_EQ(Click(index), -1);
+  Click(5), Click(8), Click(9);
+  fake.runtime.launchFails = true;
+  EXPECT_EQ(Click(8), -1);
+  ASSERT_EQ(fake.display.applied.size(), 2u);
+  EXPECT_EQ(fake.display.applied[0].dmPelsWidth, 1024);
+  EXPECT_EQ(fake.display.applied[1].dmDisplayFrequency, 60u);
+  EXPECT_EQ(Ticked(), (std::vector<int16_t>{1}));  // the mode in force, not the one refused
+  EXPECT_EQ(Box(), u"設定を反映するためには再起動が必要です。");
+  EXPECT_EQ(fake.system.screenSaverStarts, 1);
+  EXPECT_EQ(fake.runtime.launches, (std::vector<std::u16string>{u"Control.exe Desk.cpl ,3|2", u"Control.exe Desk.cpl ,3|2"}));
+  EXPECT_EQ(fake.runtime.shown, (std::vector<std::u16string>{u"Ver 1.90|" + form.lblCopyright}));
+  EXPECT_TRUE(form.Visible);
+  // The screen-saver switch: off, refused, on; the tick follows what the system accepted.
+  Click(6);
+  fake.system.spiResult = 0;
+  Click(6);
+  EXPECT_TRUE(form.mnuDisplayMode.Checked(6));
+  fake.system.spiResult = 1;
+  Click(6);
+  EXPECT_EQ(fake.system.saverActive, (std::vector<int32_t>{0, -1, -1}));
+  EXPECT_FALSE(form.mnuDisplayMode.Checked(6));
+  form.CommandBase = 5;  // a mode index past MenuModeIndex
+  EXPECT_EQ(Click(4), 3);
+  EXPECT_NE(Box(1).find(u"エラー番号   : 9\r\n"), std::u16string::npos);
+}
+
+TEST_F(Form, CloseRequests) {
+  for (int16_t origin : {0, 1, 2, 3, 4}) {
+    FakePlatform fake;
+    frmMain form(fake.platform());
+    form.Start();
+    form.Show();
+    EXPECT_EQ(form.Unload(origin), origin != vbFormControlMenu);
+    EXPECT_EQ(fake.shell.VisibleIcons(), origin == vbFormControlMenu ? 1 : 0);
+    EXPECT_EQ(fake.runtime.shown.back(), origin == vbFormControlMenu ? u"hide" : u"Ver 1.90|" + form.lblCopyright);
+    form.TaskbarCreated();  // the shell restarted: the icon comes back only while the form is loaded
+    EXPECT_EQ(fake.shell.VisibleIcons(), origin == vbFormControlMenu ? 1 : 0);
+  }
+  form.Start();
+  const NotifyIconBuffer last = fake.shell.calls.back().second;
+  form.TaskbarCreated();
+  EXPECT_EQ(fake.shell.calls.back(), std::make_pair(api::NimAdd, last));
+  form.Show();
+  form.cmdOK_Click();
+  EXPECT_FALSE(form.Visible);
+  EXPECT_EQ(Click(11), 0);
+  EXPECT_EQ(fake.shell.calls.back().first, api::NimDelete);
+  EXPECT_FALSE(form.HasTray());
+}
+
+// Events delivered while the program lets pending events run, while the menu is open, or while a
+// message box is up: one icon (or none once ended, removed once) and the menu as start-up built it.
+TEST_F(Form, EventsArrivingWhileTheProgramWaits) {
+  enum Inject { kNothing, kPress, kClickMode0, kClickExit };
+  const struct {
+    Inject duringEvents, duringPopup, duringBox;
+    std::vector<int16_t> choices;  // in each popup, in the order they open
+    int32_t firstResult;
+    int status;
+    size_t popups, applied;
+    std::vector<int16_t> ticked;
+  } rows[] = {
+      {kPress, kNothing, kNothing, {1}, 0, -1, 1, 1, {1}},
+      {kNothing, kPress, kNothing, {11}, 0, 0, 1, 0, {3}},
+      {kPress, kPress, kNothing, {6}, 0, -1, 1, 0, {3, 6}},
+      {kClickExit, kNothing, kNothing, {1}, 0, 0, 0, 0, {3}},
+      {kClickMode0, kNothing, kNothing, {1}, 0, -1, 1, 2, {1}},
+      {kNothing, kClickExit, kNothing, {1}, 0, 0, 1, 0, {3}},
+      {kNothing, kNothing, kPress, {1, 11}, -2, 0, 2, 1, {3}},
+      {kNothing, kNothing, kPress, {1, 0}, 1, -1, 2, 2, {0}},
+      {kNothing, kNothing, kClickMode0, {1}, -5, -1, 1, 2, {0}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    FakePlatform fake;
+    frmMain form(fake.platform());
+    fake.display.modes = {Mode(640, 480, 16), Mode(1024, 768, 16), Mode(800, 600, 32)};
+    form.Start();
+    fake.display.changeResults = {row.firstResult};
+    const auto deliver = [&](Inject what) {
+      if (what == kPress) form.Form_MouseMove(0, 0, 516 * 15.0f, 0);
+      if (what == kClickMode0 || what == kClickExit) form.mnuDisplayMode_Click(what == kClickExit ? 11 : 0);
+    };
+    fake.runtime.onDoEvents = [&] { deliver(row.duringEvents); };
+    size_t opened = 0, boxes = 0;
+    fake.runtime.onPopup = [&](const MenuArray&) -> int32_t {
+      if (opened++ == 0) deliver(row.duringPopup);
+      return opened <= row.choices.size() ? row.choices[opened - 1] : -1;
+    };
+    fake.runtime.onMsgBox = [&] {
+      if (boxes++ == 0) deliver(row.duringBox);
+    };
+    EXPECT_EQ(ExitStatusOf([&] { form.Raise([&] { form.Form_MouseMove(0, 0, 513 * 15.0f, 0); }); }), row.status);
+    EXPECT_EQ(fake.runtime.popups.size(), row.popups);
+    EXPECT_EQ(fake.display.applied.size(), row.applied);
+    std::vector<int16_t> ticked;
+    for (int16_t i = 0; i <= form.mnuDisplayMode.UBound(); ++i)
+      if (form.mnuDisplayMode.Checked(i)) ticked.push_back(i);
+    EXPECT_EQ(ticked, row.ticked);
+    EXPECT_EQ(form.mnuDisplayMode.UBound(), 11);
+    EXPECT_EQ(fake.shell.Count(api::NimAdd), 1);
+    EXPECT_EQ(fake.shell.Count(api::NimDelete), row.status < 0 ? 0 : 1);
+    if (row.status < 0) {  // the menu is not stuck half-open: the next press opens it again
+      form.Form_MouseMove(0, 0, 513 * 15.0f, 0);
+      EXPECT_EQ(fake.runtime.popups.size(), row.popups + 1);
+    }
+  }
+}
+
+// The "/s" path shows its box while the icon is still there: a press opens the menu from inside
+// it. Whatever is chosen there, the program ends once, with the icon removed once.
+TEST_F(Form, APressWhileTheSwitchBoxIsUp) {
+  const struct {
+    const char16_t* command;
+    int16_t choice;
+    int status;
+    size_t applied;
+  } rows[] = {{u"/s640x480x8", 11, 0, 0}, {u"/s640x480x8", 1, 2, 1}, {u"/s40000,480,16", 9, 3, 0},
+              {u"/s1024,768,16", 11, 0, 1}, {u"/s1024,768,16", 0, 4, 2}};
+  for (const auto& row : rows) {
+    FakePlatform fake;
+    fake.display.modes = {Mode(640, 480, 16), Mode(1024, 768, 16), Mode(800, 600, 32)};
+    fake.display.changeResults = {-2};
+    fake.runtime.command = row.command;
+    frmMain form(fake.platform());
+    fake.runtime.onMsgBox = [&] {
+      if (fake.runtime.popups.empty()) form.Form_MouseMove(0, 0, 516 * 15.0f, 0);
+    };
+    fake.runtime.onPopup = [&](const MenuArray&) { return row.choice; };
+    EXPECT_EQ(ExitStatusOf([&] { form.Start(); }), row.status);
+    EXPECT_EQ(fake.runtime.popups.size(), 1u);
+    EXPECT_EQ(fake.display.applied.size(), row.applied);
+    EXPECT_EQ(fake.shell.Count(api::NimDelete), 1);
+  }
+}
+
+}  // namespace
