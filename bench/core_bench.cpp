@@ -103,7 +103,7 @@ void BM_CommandLinePath(benchmark::State& state) {
   fake.display.current = Mode(1024, 768, 32);
   fake.runtime.command = u"/s1024,768,16";
   frmMain form(fake.platform());
-  form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
+  form.Tray().Init(fake.runtime.FormHwnd(), fake.runtime.miniIcon, u"Velmora", 1);
   form.BuildModeMenu();
   for (auto _ : state) {
     fake.display.applied.clear();
@@ -131,7 +131,7 @@ void BM_ShowCurrentMode(benchmark::State& state) {
     for (int32_t k = 0; k < 66; ++k) table.push_back({640 + 16 * k, 480 + 8 * k, depth, static_cast<int32_t>(table.size())});
   table[static_cast<size_t>(2 * 66 + 24)] = {1024, 768, 32, 2 * 66 + 24};  // the mode in force is in the menu
   form.CommandBase = BuildMenu(table, form.mnuDisplayMode, form.MenuModeIndex);
-  form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
+  form.Tray().Init(fake.runtime.FormHwnd(), fake.runtime.miniIcon, u"Velmora", 1);
   for (auto _ : state) {
     fake.shell.calls.clear();
     form.ShowCurrentMode();

@@ -89,7 +89,7 @@ int main(int argc, char** argv) {
       items = form.mnuDisplayMode.Elements().size();
     } else if (phase == "showcurrent") {
       frmMain form(fake.platform());
-      form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
+      form.Tray().Init(fake.runtime.FormHwnd(), fake.runtime.miniIcon, u"Velmora", 1);
       form.BuildModeMenu();
       counting = true;
       MeasuredShowCurrent(form);

@@ -1,11 +1,6 @@
 #include "fake/fake_platform.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <map>
-#include <stdexcept>
 #include <utility>
 
 #include "app/runtime_error.h"
@@ -14,18 +9,14 @@ DisplayModeRecord Mode(int32_t width, int32_t height, int32_t depth, uint32_t fr
   DisplayModeRecord r{};
   r.dmSize = sizeof(DisplayModeRecord);
   r.dmFields = 0x5C0000;  // width, height, depth and frequency are valid
-  r.dmPelsWidth = width;
-  r.dmPelsHeight = height;
-  r.dmBitsPerPel = depth;
-  r.dmDisplayFrequency = frequency;
+  r.dmPelsWidth = width, r.dmPelsHeight = height, r.dmBitsPerPel = depth, r.dmDisplayFrequency = frequency;
   return r;
 }
 
 int32_t FakeDisplay::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
   if (modeNum == api::EnumCurrentSettings) return record = current, 1;
   if (modeNum < 0 || modeNum >= static_cast<int32_t>(modes.size())) return 0;  // record untouched
-  record = modes[static_cast<size_t>(modeNum)];
-  return 1;
+  return record = modes[static_cast<size_t>(modeNum)], 1;
 }
 
 int32_t FakeDisplay::Change(DisplayModeRecord& record, int32_t flags) {
@@ -37,34 +28,14 @@ int32_t FakeDisplay::Change(DisplayModeRecord& record, int32_t flags) {
   return result;
 }
 
-int32_t FakeShell::NotifyIcon(int32_t message, NotifyIconBuffer& data) {
-  calls.emplace_back(message, data);
-  return 1;
-}
-
-int FakeShell::VisibleIcons() const {
-  std::map<std::pair<int32_t, int32_t>, int> shown;
-  for (const auto& [message, data] : calls) {
-    const auto key = std::make_pair(api::nid::Read(data, api::nid::hWnd), api::nid::Read(data, api::nid::uID));
-    if (message == api::NimAdd) shown[key] = 1;
-    if (message == api::NimDelete) shown.erase(key);
-  }
-  return static_cast<int>(shown.size());
-}
-
 int FakeShell::Count(int32_t message) const {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const auto& c) { return c.first == message; }));
-}
-
-int32_t FakeSystem::SetForegroundWindow(int32_t hWnd) {
-  foreground.push_back(hWnd);
-  return 1;
+  return static_cast<int>(
+      std::count_if(calls.begin(), calls.end(), [&](const auto& c) { return c.first == message; }));
 }
 
 int32_t FakeSystem::SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) {
   if (action != api::SpiSetScreenSaveActive || fWinIni != api::SpifUpdateIniFile) return 0;
-  saverActive.push_back(uiParam);
-  return spiResult;
+  return saverActive.push_back(uiParam), spiResult;
 }
 
 int32_t FakeRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
@@ -78,7 +49,7 @@ void FakeRuntime::DoEvents() {
 }
 
 int32_t FakeRuntime::Shell(const std::u16string& commandLine, int32_t windowStyle) {
-  launches.push_back(commandLine + u"|" + std::u16string(1, static_cast<char16_t>(u'0' + windowStyle)));
+  launches.push_back(commandLine + u"|" + char16_t(u'0' + windowStyle));
   if (launchFails) throw ProgramError(kErrFileNotFound);
   return 4242;
 }
@@ -92,30 +63,28 @@ void FakeRuntime::ShowForm(const std::u16string& version, const std::u16string& 
   shown.push_back(version + u"|" + notice);
 }
 
-namespace {
-std::string Convert(const char* to, const char* from, const char* data, size_t size) {
-  iconv_t cd = iconv_open(to, from);
-  std::string out(size * 4 + 4, '\0');
-  char* in = const_cast<char*>(data);
-  char* o = out.data();
-  size_t inLeft = size, outLeft = out.size();
-  const size_t rc = iconv(cd, &in, &inLeft, &o, &outLeft);
-  const int error = errno;
-  iconv_close(cd);
-  // A double-byte character cut at the end of a fixed field converts as far as it is whole.
-  if (rc == static_cast<size_t>(-1) && error != EINVAL) throw std::runtime_error("iconv");
-  out.resize(out.size() - outLeft);
-  return out;
-}
-}  // namespace
-
 std::string FakeRuntime::ToAnsi(std::u16string_view text) {
-  return Convert("CP932", "UTF-16LE", reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  std::string out;
+  for (char16_t c : text)
+    if (c < 0x80)
+      out += static_cast<char>(c);
+    else
+      out += {'\x80', static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+  return out;
 }
 
 std::u16string FakeRuntime::FromAnsi(std::string_view bytes) {
-  const std::string wide = Convert("UTF-16LE", "CP932", bytes.data(), bytes.size());
-  return std::u16string(reinterpret_cast<const char16_t*>(wide.data()), wide.size() / 2);
+  std::u16string out;
+  for (size_t i = 0; i < bytes.size(); ++i)
+    if (bytes[i] != '\x80')
+      out += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]));
+    else if (i + 2 < bytes.size())
+      out +=
+          static_cast<char16_t>(static_cast<uint8_t>(bytes[i + 1]) << 8 | static_cast<uint8_t>(bytes[i + 2])),
+          i += 2;
+    else
+      break;  // a character cut by the end of the field
+  return out;
 }
 
 int ExitStatusOf(const std::function<void()>& run) {

@@ -157,14 +157,14 @@ void RunOnce(const std::u16string& command, int32_t result) {
   const bool hasSwitch = command.find(u"/s") != std::u16string::npos;
   CHECK(ended == hasSwitch);
   if (!hasSwitch) {
-    CHECK(fake.shell.VisibleIcons() == 1);
+    CHECK(fake.shell.Count(api::NimAdd) == 1 && fake.shell.Count(api::NimDelete) == 0);
     CHECK(fake.runtime.boxes.empty());
     CHECK(fake.display.applied.empty());
     return;
   }
 
   // The "/s" path: the icon is gone, at most one box, at most one mode applied.
-  CHECK(fake.shell.VisibleIcons() == 0);
+  CHECK(fake.shell.Count(api::NimAdd) == 1 && fake.shell.Count(api::NimDelete) == 1);
   CHECK(fake.shell.calls.back().first == api::NimDelete);
   CHECK(!form.HasTray());
   CHECK(fake.runtime.boxes.size() <= 1);

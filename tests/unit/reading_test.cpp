@@ -9,7 +9,9 @@ namespace {
 
 constexpr double kOver = 1e300;  // the reading raises error 6
 
-std::string Name(const std::u16string& text) { return std::string(text.begin(), text.begin() + std::min<size_t>(text.size(), 40)); }
+std::string Name(const std::u16string& text) {
+  return std::string(text.begin(), text.begin() + std::min<size_t>(text.size(), 40));
+}
 
 // The value read, or kOver when error 6 is raised.
 template <typename Read>
@@ -28,6 +30,7 @@ struct NumberRow {
 };
 
 TEST(Reading, Numbers) {
+  // clang-format off
   const NumberRow rows[] = {
       {u"1024", 1024}, {u"", 0}, {u"abc", 0}, {u"x12", 0}, {u"768,16", 768}, {u"16 /x", 16}, {u"1 6", 16},
       {u" \t\n12\t3", 123}, {u"1\r2", 1}, {u"+5", 5}, {u"-1", -1}, {u"- 7", -7}, {u"1.5.3", 1.5}, {u".5", 0.5},
@@ -37,27 +40,28 @@ TEST(Reading, Numbers) {
       {u"&HG", 0}, {u"&H1G", 1}, {u"&O20", 16}, {u"&o777", 511}, {u"&O8", 0}, {u"&O78", 7}, {u"& H10", 16},
       {u"&X1", 0}, {u"&", 0}, {u"\"1024\"", 0}, {u"１０２４", 0}, {u"1e-400", 0}, {u"9/", 9}, {u"0:", 0},
       {u"1e400", kOver}, {u"&H100000000", kOver}, {u"&O40000000000", kOver}, {std::u16string(400, u'9'), kOver},
-      {u"0." + std::u16string(100000, u'9'), 1},
-  };
-  for (const NumberRow& row : rows) EXPECT_EQ(Outcome([&] { return ReadNumber(row.text); }), row.value) << Name(row.text);
+      {u"0." + std::u16string(100000, u'9'), 1}};
+  // clang-format on
+  for (const NumberRow& row : rows)
+    EXPECT_EQ(Outcome([&] { return ReadNumber(row.text); }), row.value) << Name(row.text);
 }
 
 TEST(Reading, IntegersRoundHalfToEvenWithinSixteenBits) {
+  // clang-format off
   const NumberRow rows[] = {
       {u"1023.5", 1024}, {u"1024.5", 1024}, {u"1024.6", 1025}, {u"0.5", 0}, {u"1.5", 2}, {u"2.5", 2}, {u"-2.5", -2},
       {u"-3.5", -4}, {u"32767", 32767}, {u"32767.4", 32767}, {u"32767.5", kOver}, {u"32768", kOver},
       {u"-32768", -32768}, {u"-32768.5", -32768}, {u"-32768.51", kOver}, {u"-32769", kOver}, {u"&H10000", kOver},
-      {u"&HFFFF", -1}, {u"3.2767e4", 32767}, {u"1e5", kOver}, {std::u16string(100000, u'9'), kOver},
-  };
-  for (const NumberRow& row : rows) EXPECT_EQ(Outcome([&] { return ReadInteger(row.text); }), row.value) << Name(row.text);
+      {u"&HFFFF", -1}, {u"3.2767e4", 32767}, {u"1e5", kOver}, {std::u16string(100000, u'9'), kOver}};
+  // clang-format on
+  for (const NumberRow& row : rows)
+    EXPECT_EQ(Outcome([&] { return ReadInteger(row.text); }), row.value) << Name(row.text);
 }
 
 TEST(Reading, TheSwitchFields) {
   constexpr int kSyntax = -5, kOverflow = -6;  // error 5 or 6 instead of a mode
-  const struct {
-    std::u16string text;
-    int width, height, depth;
-  } rows[] = {
+  // clang-format off
+  const struct { std::u16string text; int width, height, depth; } rows[] = {
       {u"/s1024,768,16", 1024, 768, 16},       {u"/s 800, 600, 32", 800, 600, 32},
       {u"/x /s1024,768,16 /y", 1024, 768, 16}, {u"/s&H400,&H300,&H10", 1024, 768, 16},
       {u"/s1023.5,768,16", 1024, 768, 16},     {u"/s1024.6,768,16", 1025, 768, 16},
@@ -69,14 +73,15 @@ TEST(Reading, TheSwitchFields) {
       {u"/s1024\n,768,16", 1024, 768, 16},     {u"/s/s1024,768,16", 0, 768, 16},
       {u"/s640x480x8", kSyntax, 0, 0},         {u"/s", kSyntax, 0, 0},
       {u"/s40000,600,16", kOverflow, 0, 0},    {u"/s1024,40000,16", kOverflow, 0, 0},
-      {u"/s1024,768,40000", kOverflow, 0, 0},
-  };
+      {u"/s1024,768,40000", kOverflow, 0, 0}};
+  // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(Name(row.text));
     EXPECT_TRUE(HasModeSwitch(row.text));
     try {
       const ModeSwitch m = ReadModeSwitch(row.text);
-      EXPECT_EQ((std::vector<int>{m.width, m.height, m.depth}), (std::vector<int>{row.width, row.height, row.depth}));
+      EXPECT_EQ((std::vector<int>{m.width, m.height, m.depth}),
+                (std::vector<int>{row.width, row.height, row.depth}));
     } catch (const RuntimeError& e) {
       EXPECT_EQ(-e.Number(), row.width);
     }
@@ -85,7 +90,8 @@ TEST(Reading, TheSwitchFields) {
 }
 
 TEST(Reading, ExitStatuses) {
-  const std::pair<int32_t, int> applied[] = {{0, 0}, {1, 5}, {-1, 4}, {-2, 4}, {-3, 4}, {-4, 4}, {-5, 4}, {2, 4}};
+  const std::pair<int32_t, int> applied[] = {{0, 0},  {1, 5},  {-1, 4}, {-2, 4},
+                                             {-3, 4}, {-4, 4}, {-5, 4}, {2, 4}};
   for (const auto& [result, status] : applied) EXPECT_EQ(AppliedStatus(result), status) << result;
   const std::pair<int32_t, int> errors[] = {{5, 2}, {6, 3}, {91, 3}, {4, 3}};
   for (const auto& [number, status] : errors) EXPECT_EQ(ErrorStatus(ProgramError(number)), status) << number;
@@ -93,6 +99,7 @@ TEST(Reading, ExitStatuses) {
 
 TEST(Reading, ErrorBoxes) {
   const std::u16string head = u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : ";
+  // clang-format off
   const std::pair<int32_t, std::u16string> rows[] = {
       {5, u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。"},
       {6, head + u"6\r\nオーバーフローしました。\r\nVer 1.90"},
@@ -102,11 +109,12 @@ TEST(Reading, ErrorBoxes) {
       {53, head + u"53\r\nファイルが見つかりません。\r\nVer 1.90"},
       {91, head + u"91\r\nオブジェクト変数が設定されていません。\r\nVer 1.90"},
       {340, head + u"340\r\nコントロール配列の要素が存在しません。\r\nVer 1.90"},
-      {-7, head + u"-7\r\nアプリケーション定義またはオブジェクト定義のエラーです。\r\nVer 1.90"},
-  };
+      {-7, head + u"-7\r\nアプリケーション定義またはオブジェクト定義のエラーです。\r\nVer 1.90"}};
+  // clang-format on
   for (const auto& [number, text] : rows) EXPECT_EQ(ErrorBoxText(ProgramError(number)), text) << number;
   EXPECT_EQ(ErrorBoxText(RuntimeError(48, u"user32", u"DLL の読み込みエラーです。")),
-            u"エラーです。\r\nオブジェクト : user32\r\nエラー番号   : 48\r\nDLL の読み込みエラーです。\r\nVer 1.90");
+            u"エラーです。\r\nオブジェクト : user32\r\nエラー番号   : 48\r\nDLL "
+            u"の読み込みエラーです。\r\nVer 1.90");
 }
 
 }  // namespace

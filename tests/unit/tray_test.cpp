@@ -11,71 +11,55 @@ std::vector<uint8_t> Bytes(const NotifyIconBuffer& b, size_t from, size_t count)
   return {b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + count)};
 }
 
-struct TrayTest : testing::Test {
+struct Tray : testing::Test {
   FakeShell shell;
   FakeRuntime runtime;
   clsTray tray{shell, runtime};
   const NotifyIconBuffer& Last() { return shell.calls.back().second; }
 };
 
-TEST_F(TrayTest, InitHandsTheShellTheExact88Bytes) {
+TEST_F(Tray, TheExact88BytesAndWhatChangesThem) {
   tray.Init(0x00010A2C, Picture{0x0003F5E7}, u"Velmora", 1);
-  ASSERT_EQ(shell.calls.size(), 1u);
-  EXPECT_EQ(shell.calls[0].first, api::NimAdd);
-  const std::vector<uint8_t> header = {88, 0, 0, 0, 0x2C, 0x0A, 0x01, 0, 1, 0, 0, 0,
-                                       7,  0, 0, 0, 0,    2,    0,    0, 0xE7, 0xF5, 0x03, 0};
-  EXPECT_EQ(Bytes(Last(), 0, 24), header);
-  std::vector<uint8_t> tip = {'V', 'e', 'l', 'm', 'o', 'r', 'a', 0};
-  tip.resize(64, ' ');
-  EXPECT_EQ(Bytes(Last(), 24, 64), tip);
-}
-
-// The tooltip as stored and as sent: text, one NUL, spaces to 64 characters; longer cut at 64.
-TEST_F(TrayTest, TooltipLengths) {
-  for (size_t length : {0, 5, 63, 64, 70}) {
-    SCOPED_TRACE(length);
-    tray.Init(1, Picture{2}, std::u16string(length, u'a'), 1);
-    const size_t kept = std::min<size_t>(length, 64);
-    std::u16string stored(kept, u'a');
-    if (kept < 64) stored += u'\0' + std::u16string(63 - kept, u' ');
-    EXPECT_EQ(tray.ToolTipText(), stored);
-    std::vector<uint8_t> bytes(stored.begin(), stored.end());
-    EXPECT_EQ(Bytes(Last(), 24, 64), bytes);
-  }
-}
-
-TEST_F(TrayTest, JapaneseTooltipCrossesInCodePage932AndComesBackWhole) {
-  tray.Init(1, Picture{2}, u"Velmora", 1);
-  tray.ToolTipText(u"1024x768ピクセル 32ビット");
-  tray.Modify();
-  // "ピクセル" is 83 73 83 4E 83 5A 83 8B in Shift-JIS.
-  EXPECT_EQ(Bytes(Last(), 24 + 8, 8), (std::vector<uint8_t>{0x83, 0x73, 0x83, 0x4E, 0x83, 0x5A, 0x83, 0x8B}));
-  EXPECT_EQ(Last()[24 + 25], 0);
-  EXPECT_EQ(tray.ToolTipText(), clsTray::StoredTip(u"1024x768ピクセル 32ビット"));
-  // A double-byte character cut by the 64-byte field is dropped, not turned into garbage.
-  tray.ToolTipText(u"a" + std::u16string(70, u'ピ'));
-  tray.Modify();
-  EXPECT_EQ(tray.ToolTipText(), u"a" + std::u16string(31, u'ピ') + std::u16string(32, u' '));
-}
-
-TEST_F(TrayTest, ChangesWaitForModifyAndDeleteSendsTheSameRecord) {
-  tray.Init(5, Picture{6}, u"Velmora", 1);
+  EXPECT_EQ(Bytes(Last(), 0, 32),
+            (std::vector<uint8_t>{88, 0, 0, 0, 0x2C, 0x0A, 0x01, 0, 1,   0,   0,   0,   7,   0,   0,   0,
+                                  0,  2, 0, 0, 0xE7, 0xF5, 0x03, 0, 'V', 'e', 'l', 'm', 'o', 'r', 'a', 0}));
+  EXPECT_EQ(Bytes(Last(), 32, 56), std::vector<uint8_t>(56, ' '));
   tray.ToolTipText(u"800x600");
   tray.Picture(Picture{0x99});
-  EXPECT_EQ(shell.calls.size(), 1u);
+  EXPECT_EQ(shell.calls.size(), 1u);  // changes wait for Modify
   tray.Modify();
-  EXPECT_EQ(shell.calls[1].first, api::NimModify);
-  EXPECT_EQ(Last()[20], 0x99);
-  EXPECT_EQ(Last()[24], '8');
-  EXPECT_EQ(Bytes(Last(), 0, 20), Bytes(shell.calls[0].second, 0, 20));
   tray.Delete();
-  EXPECT_EQ(shell.calls[2].first, api::NimDelete);
-  EXPECT_EQ(shell.calls[2].second, shell.calls[1].second);
   tray.Restore();
-  EXPECT_EQ(shell.calls[3], std::make_pair(api::NimAdd, shell.calls[1].second));
+  EXPECT_EQ(Bytes(Last(), 16, 12), (std::vector<uint8_t>{0, 2, 0, 0, 0x99, 0, 0, 0, '8', '0', '0', 'x'}));
+  EXPECT_EQ(Bytes(Last(), 0, 16), Bytes(shell.calls[0].second, 0, 16));
+  const std::vector<int32_t> messages = {shell.calls[0].first, shell.calls[1].first, shell.calls[2].first,
+                                         shell.calls[3].first};
+  EXPECT_EQ(messages, (std::vector<int32_t>{api::NimAdd, api::NimModify, api::NimDelete, api::NimAdd}));
+  EXPECT_EQ(shell.calls[1].second, Last());
+  EXPECT_EQ(shell.calls[2].second, Last());
 }
 
-TEST_F(TrayTest, MissingPictureFailsAfterTheNumbersBeforeTheTooltipWithNoShellCall) {
+// Text, one NUL, spaces to 64 characters; longer texts cut at 64, and a character cut in half by
+// the 64-byte field is dropped.
+TEST_F(Tray, Tooltips) {
+  const std::u16string pi(70, u'ピ');
+  const std::pair<std::u16string, std::u16string> rows[] = {
+      {u"", u'\0' + std::u16string(63, u' ')},
+      {u"abcde", u"abcde" + std::u16string(1, u'\0') + std::u16string(58, u' ')},
+      {std::u16string(63, u'a'), std::u16string(63, u'a') + u'\0'},
+      {std::u16string(70, u'a'), std::u16string(64, u'a')},
+      {u"ab" + pi, u"ab" + pi.substr(0, 20) + std::u16string(42, u' ')},
+  };
+  for (const auto& [text, stored] : rows) {
+    tray.Init(1, Picture{2}, text, 1);
+    EXPECT_EQ(tray.ToolTipText(), stored);
+  }
+  EXPECT_EQ(Bytes(Last(), 24, 5), (std::vector<uint8_t>{'a', 'b', 0x80, 0x30, 0xD4}));
+  tray.ToolTipText(u"ab" + pi);  // stored at once, sent at the next Modify
+  EXPECT_EQ(tray.ToolTipText(), u"ab" + pi.substr(0, 62));
+}
+
+TEST_F(Tray, NoPictureIsErrorNinetyOneBeforeTheTooltipAndTheShell) {
   try {
     tray.Init(77, std::nullopt, u"Velmora", 1);
     FAIL() << "no error";
@@ -89,16 +73,14 @@ TEST_F(TrayTest, MissingPictureFailsAfterTheNumbersBeforeTheTooltipWithNoShellCa
 }
 
 TEST(MouseMessage, TwipsBackToTheMessageCode) {
-  constexpr int32_t kDivision = -11, kOverflow = -6;
-  const struct {
-    float x, twips;
-    int32_t code;
-  } rows[] = {
-      {7695, 15, 513},  {7740, 15, 516},     {6156, 12, 513},    {6192, 12, 516},          {7694.6f, 15, 513},
-      {7694.4f, 15, 512}, {2.5f, 1, 2},      {3.5f, 1, 4},       {7695, 14.5f, 549},       {7695, 15.5f, 480},
-      {-7695, 15, -513}, {7695, 0.4f, kDivision}, {7695, 0.6f, 7695}, {1e20f, 15, kOverflow}, {7695, 1e20f, kOverflow},
-      {-2147483648.0f, -1, kOverflow}, {-2147483648.0f, 1, INT32_MIN}, {2147483520.0f, -1, -2147483520},
-  };
+  constexpr int32_t kDivision = -11, kOverflow = -6;  // the error raised instead
+  // clang-format off
+  const struct { float x, twips; int32_t code; } rows[] = {
+      {7695, 15, 513}, {7740, 15, 516}, {6156, 12, 513}, {6192, 12, 516}, {7694.6f, 15, 513}, {7694.4f, 15, 512},
+      {2.5f, 1, 2}, {3.5f, 1, 4}, {7695, 14.5f, 549}, {7695, 15.5f, 480}, {-7695, 15, -513}, {7695, 0.6f, 7695},
+      {7695, 0.4f, kDivision}, {1e20f, 15, kOverflow}, {7695, 1e20f, kOverflow}, {-2147483648.0f, -1, kOverflow},
+      {-2147483648.0f, 1, INT32_MIN}, {2147483520.0f, -1, -2147483520}};
+  // clang-format on
   for (const auto& row : rows) {
     try {
       EXPECT_EQ(MouseMessage(row.x, row.twips), row.code) << row.x << " " << row.twips;
