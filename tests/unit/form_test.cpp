@@ -10,13 +10,21 @@ namespace {
 
 // The menu: 0 640x480x16, 1 1024x768x16, 2 "-", 3 800x600x32 (in force), CommandBase 4, 5 start saver,
 // 6 saver switch, 8 display properties, 9 About, 11 Exit.
+const std::vector<DisplayModeRecord> kModes = {Mode(1024, 768, 16),    Mode(640, 400, 16),
+                                               Mode(800, 600, 32, 60), Mode(640, 480, 16),
+                                               Mode(800, 600, 32, 75), Mode(1024, 768, 4)};
+
+std::vector<int16_t> Ticked(const frmMain& form) {
+  std::vector<int16_t> out;
+  for (int16_t i = 0; i <= form.mnuDisplayMode.UBound(); ++i)
+    if (form.mnuDisplayMode.Checked(i)) out.push_back(i);
+  return out;
+}
+
 struct Form : testing::Test {
   FakePlatform fake;
   frmMain form{fake.platform()};
-  void SetUp() override {
-    fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16),     Mode(800, 600, 32, 60),
-                          Mode(640, 480, 16),  Mode(800, 600, 32, 75), Mode(1024, 768, 4)};
-  }
+  void SetUp() override { fake.display.modes = kModes; }
   int Run(const std::function<void()>& event) {
     return ExitStatusOf([&] { form.Raise(event); });
   }
@@ -26,14 +34,7 @@ struct Form : testing::Test {
   int Click(int16_t index) {
     return Run([&] { form.mnuDisplayMode_Click(index); });
   }
-  std::vector<int16_t> Ticked() {
-    std::vector<int16_t> out;
-    for (int16_t i = 0; i <= form.mnuDisplayMode.UBound(); ++i)
-      if (form.mnuDisplayMode.Checked(i)) out.push_back(i);
-    return out;
-  }
   std::u16string Box(size_t i) { return i < fake.runtime.boxes.size() ? fake.runtime.boxes[i].first : u""; }
-  int Icons() { return fake.shell.Count(api::NimAdd) - fake.shell.Count(api::NimDelete); }
 };
 
 TEST_F(Form, LoadAddsTheIconBuildsTheMenuAndStaysResident) {
@@ -51,36 +52,8 @@ TEST_F(Form, LoadAddsTheIconBuildsTheMenuAndStaysResident) {
   EXPECT_EQ(form.Tray().ToolTipText(), clsTray::StoredTip(u"800x600ピクセル 32ビット"));
   EXPECT_EQ(form.CommandBase, 4);
   EXPECT_EQ(form.MenuModeIndex, (std::vector<int32_t>{3, 0, 0, 2}));
-  EXPECT_EQ(Ticked(), (std::vector<int16_t>{3}));
+  EXPECT_EQ(Ticked(form), (std::vector<int16_t>{3}));
   EXPECT_TRUE(fake.runtime.shown.empty() && fake.runtime.boxes.empty() && fake.display.applied.empty());
-  EXPECT_EQ(Icons(), 1);
-}
-
-TEST_F(Form, TheSwitchAppliesOrReportsWhileTheIconIsUpThenEnds) {
-  // clang-format off
-  const struct { const char16_t* command; int32_t result; int status, applied; std::u16string box; int32_t buttons; } rows[] = {
-      {u"/s1024,768,16", 0, 0, 1024, u"", 0}, {u"/s 800,600,32 /x", 1, 5, 800, u"設定を反映するためには再起動が必要です。", 0},
-      {u"/s640,480,16", -2, 4, 640, u"不正なモードです。", 0}, {u"/s640,480,16", -4, 4, 640, u"", 0}, {u"/s640,400,16", 0, 1, 0, u"", 0},
-      {u"/s640x480x8", 0, 2, 0, u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。", 16},
-      {u"/s40000,600,16", 0, 3, 0, u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 6\r\nオーバーフローしました。\r\nVer 1.90", 16}};
-  // clang-format on
-  for (const auto& row : rows) {
-    FakePlatform fake;
-    fake.display.modes = {Mode(640, 480, 16), Mode(1024, 768, 16), Mode(800, 600, 32)};
-    fake.display.changeResults = {row.result};
-    fake.runtime.command = row.command;
-    frmMain form(fake.platform());
-    std::vector<int> iconsWhileBoxUp;
-    fake.runtime.onMsgBox = [&] { iconsWhileBoxUp.push_back(fake.shell.Count(api::NimDelete)); };
-    EXPECT_EQ(ExitStatusOf([&] { form.Start(); }), row.status) << row.result;
-    EXPECT_EQ(fake.display.applied.empty() ? 0 : fake.display.applied[0].dmPelsWidth, row.applied);
-    const auto boxes = row.box.empty() ? std::vector<std::pair<std::u16string, int32_t>>{}
-                                       : std::vector{std::make_pair(row.box, row.buttons)};
-    EXPECT_EQ(fake.runtime.boxes, boxes);
-    EXPECT_EQ(iconsWhileBoxUp, std::vector<int>(boxes.size(), 0));
-    EXPECT_EQ(fake.shell.Count(api::NimDelete), 1);
-    EXPECT_TRUE(fake.runtime.shown.empty());
-  }
 }
 
 // What no event procedure traps: the general box, the icon taken away, status 3.
@@ -92,7 +65,7 @@ TEST_F(Form, AnUntrappedErrorShowsTheBoxRemovesTheIconAndEnds) {
             std::make_pair(std::u16string(u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 11\r\n0 "
                                           u"で除算しました。\r\nVer 1.90"),
                            16));
-  EXPECT_EQ(Icons(), 0);
+  EXPECT_EQ(fake.shell.Count(api::NimDelete), 1);
   EXPECT_FALSE(form.HasTray());
   EXPECT_EQ(Run([] { throw std::length_error("x"); }), 3);
   EXPECT_NE(Box(1).find(u"エラー番号   : 51\r\n内部エラーです。"), std::u16string::npos);
@@ -138,7 +111,7 @@ TEST_F(Form, EachMenuItemDoesItsOneThing) {
   ASSERT_EQ(fake.display.applied.size(), 2u);
   EXPECT_EQ(fake.display.applied[0].dmPelsWidth, 1024);
   EXPECT_EQ(fake.display.applied[1].dmDisplayFrequency, 60u);
-  EXPECT_EQ(Ticked(), (std::vector<int16_t>{1}));  // the mode in force, not the one refused
+  EXPECT_EQ(Ticked(form), (std::vector<int16_t>{1}));  // the mode in force, not the one refused
   EXPECT_EQ(Box(0), u"設定を反映するためには再起動が必要です。");
   EXPECT_EQ(fake.system.screenSaverStarts, 1);
   EXPECT_EQ(fake.runtime.launches, std::vector<std::u16string>(2, u"Control.exe Desk.cpl ,3|2"));
@@ -184,42 +157,55 @@ TEST_F(Form, CloseRequestsAndTheShellsRestart) {
   EXPECT_FALSE(form.HasTray());
 }
 
-// Events delivered while the program lets pending events run, while the menu is open, or while a
-// message box is up, and presses while a "/s" box is up: one icon, removed once at the end.
-TEST_F(Form, EventsArrivingWhileTheProgramWaits) {
-  enum Inject { kNothing, kPress, kClickMode0, kClickExit };
+// The "/s" path and events delivered while the program lets pending events run, while the menu is
+// open, or while a message box is up: one icon, removed once at the end, and the box (if any) shown
+// while the icon is still there.
+TEST_F(Form, ScriptsOfEvents) {
+  const std::u16string kSyntax =
+                           u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。",
+                       kOverflow =
+                           u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : "
+                           u"6\r\nオーバーフローしました。\r\nVer 1.90",
+                       kRestart = u"設定を反映するためには再起動が必要です。",
+                       kBadMode = u"不正なモードです。";
+  enum Inject { k_, kPress, kClickMode0, kClickExit };
   // clang-format off
   const struct { const char16_t* command; Inject duringEvents, duringPopup, duringBox; std::vector<int16_t> choices;
-                 int32_t firstResult; int status; size_t popups, applied; std::vector<int16_t> ticked; } rows[] = {
-      {u"", kPress, kNothing, kNothing, {1}, 0, -1, 1, 1, {1}},       {u"", kNothing, kPress, kNothing, {11}, 0, 0, 1, 0, {3}},
-      {u"", kPress, kPress, kNothing, {6}, 0, -1, 1, 0, {3, 6}},     {u"", kClickExit, kNothing, kNothing, {1}, 0, 0, 0, 0, {3}},
-      {u"", kClickMode0, kNothing, kNothing, {1}, 0, -1, 1, 2, {1}}, {u"", kNothing, kClickExit, kNothing, {1}, 0, 0, 1, 0, {3}},
-      {u"", kNothing, kNothing, kPress, {1, 11}, -2, 0, 2, 1, {3}},  {u"", kNothing, kNothing, kPress, {1, 0}, 1, -1, 2, 2, {0}},
-      {u"", kNothing, kNothing, kClickMode0, {1}, -5, -1, 1, 2, {0}},
-      {u"/s640x480x8", kNothing, kNothing, kPress, {11}, 0, 0, 1, 0, {3}}, {u"/s640x480x8", kNothing, kNothing, kPress, {1}, -2, 2, 1, 1, {3}},
-      {u"/s40000,480,16", kNothing, kNothing, kPress, {9}, 0, 3, 1, 0, {3}}, {u"/s1024,768,16", kNothing, kNothing, kPress, {11}, -2, 0, 1, 1, {3}},
-      {u"/s1024,768,16", kNothing, kNothing, kPress, {0}, -2, 4, 1, 2, {0}}};
+                 int32_t firstResult; int status; size_t popups, applied; std::vector<int16_t> ticked; std::u16string box; } rows[] = {
+      {u"/s1024,768,16", k_, k_, k_, {}, 0, 0, 0, 1, {1}, u""}, {u"/s 800,600,32 /x", k_, k_, k_, {}, 1, 5, 0, 1, {3}, kRestart},
+      {u"/s640,480,16", k_, k_, k_, {}, -2, 4, 0, 1, {3}, kBadMode}, {u"/s640,480,16", k_, k_, k_, {}, -4, 4, 0, 1, {3}, u""},
+      {u"/s640,400,16", k_, k_, k_, {}, 0, 1, 0, 0, {3}, u""}, {u"/s640x480x8", k_, k_, k_, {}, 0, 2, 0, 0, {3}, kSyntax},
+      {u"/s40000,600,16", k_, k_, k_, {}, 0, 3, 0, 0, {3}, kOverflow},
+      {u"/s640x480x8", k_, k_, kPress, {11}, 0, 0, 1, 0, {3}, kSyntax}, {u"/s640x480x8", k_, k_, kPress, {1}, -2, 2, 1, 1, {3}, kSyntax},
+      {u"/s40000,480,16", k_, k_, kPress, {9}, 0, 3, 1, 0, {3}, kOverflow},
+      {u"/s1024,768,16", k_, k_, kPress, {11}, -2, 0, 1, 1, {3}, kBadMode}, {u"/s1024,768,16", k_, k_, kPress, {0}, -2, 4, 1, 2, {0}, kBadMode},
+      {u"", kPress, k_, k_, {1}, 0, -1, 1, 1, {1}, u""}, {u"", k_, kPress, k_, {11}, 0, 0, 1, 0, {3}, u""},
+      {u"", kPress, kPress, k_, {6}, 0, -1, 1, 0, {3, 6}, u""}, {u"", kClickExit, k_, k_, {1}, 0, 0, 0, 0, {3}, u""},
+      {u"", kClickMode0, k_, k_, {1}, 0, -1, 1, 2, {1}, u""}, {u"", k_, kClickExit, k_, {1}, 0, 0, 1, 0, {3}, u""},
+      {u"", k_, k_, kPress, {1, 11}, -2, 0, 2, 1, {3}, kBadMode}, {u"", k_, k_, kPress, {1, 0}, 1, -1, 2, 2, {0}, kRestart},
+      {u"", k_, k_, kClickMode0, {1}, -5, -1, 1, 2, {0}, u"不正なパラメータです。"}};
   // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(&row - rows);
     FakePlatform fake;
     frmMain form(fake.platform());
-    fake.display.modes = {Mode(640, 480, 16), Mode(1024, 768, 16), Mode(800, 600, 32)};
+    fake.display.modes = kModes;
     fake.display.changeResults = {row.firstResult};
     fake.runtime.command = row.command;
     const auto deliver = [&](Inject what) {
       if (what == kPress) form.Form_MouseMove(0, 0, 516 * 15.0f, 0);
       if (what == kClickMode0 || what == kClickExit) form.mnuDisplayMode_Click(what == kClickExit ? 11 : 0);
     };
-    size_t opened = 0, boxes = 0;
+    size_t opened = 0;
+    int deletesAtBox = -1;
     fake.runtime.onPopup = [&](const MenuArray&) -> int32_t {
       if (opened++ == 0) deliver(row.duringPopup);
       return opened <= row.choices.size() ? row.choices[opened - 1] : -1;
     };
     fake.runtime.onMsgBox = [&] {
-      if (boxes++ == 0) deliver(row.duringBox);
+      if (deletesAtBox < 0) deletesAtBox = fake.shell.Count(api::NimDelete), deliver(row.duringBox);
     };
-    int status = ExitStatusOf([&] { form.Raise([&] { form.Start(); }); });
+    int status = ExitStatusOf([&] { form.Start(); });
     if (*row.command == 0) {
       fake.runtime.onDoEvents = [&] { deliver(row.duringEvents); };
       status = ExitStatusOf([&] { form.Raise([&] { form.Form_MouseMove(0, 0, 513 * 15.0f, 0); }); });
@@ -227,11 +213,10 @@ TEST_F(Form, EventsArrivingWhileTheProgramWaits) {
     EXPECT_EQ(status, row.status);
     EXPECT_EQ(fake.runtime.popups.size(), row.popups);
     EXPECT_EQ(fake.display.applied.size(), row.applied);
-    std::vector<int16_t> ticked;
-    for (int16_t i = 0; i <= form.mnuDisplayMode.UBound(); ++i)
-      if (form.mnuDisplayMode.Checked(i)) ticked.push_back(i);
-    EXPECT_EQ(ticked, row.ticked);
+    EXPECT_EQ(Ticked(form), row.ticked);
     EXPECT_EQ(form.mnuDisplayMode.UBound(), 11);
+    EXPECT_EQ(fake.runtime.boxes.empty() ? u"" : fake.runtime.boxes[0].first, row.box);
+    EXPECT_EQ(deletesAtBox, row.box.empty() ? -1 : 0);
     EXPECT_EQ(fake.shell.Count(api::NimAdd), 1);
     EXPECT_EQ(fake.shell.Count(api::NimDelete), row.status < 0 ? 0 : 1);
     if (row.status < 0) {  // the menu is not stuck half-open: the next press opens it again

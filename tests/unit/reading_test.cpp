@@ -9,9 +9,7 @@ namespace {
 
 constexpr double kOver = 1e300;  // the reading raises error 6
 
-std::string Name(const std::u16string& text) {
-  return std::string(text.begin(), text.begin() + std::min<size_t>(text.size(), 40));
-}
+std::string Name(const std::u16string& t) { return {t.begin(), t.begin() + std::min<size_t>(t.size(), 40)}; }
 
 // The value read, or kOver when error 6 is raised.
 template <typename Read>
@@ -24,10 +22,7 @@ double Outcome(Read read) {
   }
 }
 
-struct NumberRow {
-  std::u16string text;
-  double value;
-};
+using NumberRow = std::pair<std::u16string, double>;
 
 TEST(Reading, Numbers) {
   // clang-format off
@@ -42,8 +37,8 @@ TEST(Reading, Numbers) {
       {u"1e400", kOver}, {u"&H100000000", kOver}, {u"&O40000000000", kOver}, {std::u16string(400, u'9'), kOver},
       {u"0." + std::u16string(100000, u'9'), 1}};
   // clang-format on
-  for (const NumberRow& row : rows)
-    EXPECT_EQ(Outcome([&] { return ReadNumber(row.text); }), row.value) << Name(row.text);
+  for (const auto& [text, value] : rows)
+    EXPECT_EQ(Outcome([&] { return ReadNumber(text); }), value) << Name(text);
 }
 
 TEST(Reading, IntegersRoundHalfToEvenWithinSixteenBits) {
@@ -54,26 +49,22 @@ TEST(Reading, IntegersRoundHalfToEvenWithinSixteenBits) {
       {u"-32768", -32768}, {u"-32768.5", -32768}, {u"-32768.51", kOver}, {u"-32769", kOver}, {u"&H10000", kOver},
       {u"&HFFFF", -1}, {u"3.2767e4", 32767}, {u"1e5", kOver}, {std::u16string(100000, u'9'), kOver}};
   // clang-format on
-  for (const NumberRow& row : rows)
-    EXPECT_EQ(Outcome([&] { return ReadInteger(row.text); }), row.value) << Name(row.text);
+  for (const auto& [text, value] : rows)
+    EXPECT_EQ(Outcome([&] { return ReadInteger(text); }), value) << Name(text);
 }
 
 TEST(Reading, TheSwitchFields) {
   constexpr int kSyntax = -5, kOverflow = -6;  // error 5 or 6 instead of a mode
   // clang-format off
   const struct { std::u16string text; int width, height, depth; } rows[] = {
-      {u"/s1024,768,16", 1024, 768, 16},       {u"/s 800, 600, 32", 800, 600, 32},
-      {u"/x /s1024,768,16 /y", 1024, 768, 16}, {u"/s&H400,&H300,&H10", 1024, 768, 16},
-      {u"/s1023.5,768,16", 1024, 768, 16},     {u"/s1024.6,768,16", 1025, 768, 16},
-      {u"/s1024,768", 1024, 768, 768},         {u"/s1024,768,16,60", 1024, 768, 60},
-      {u"/s1024,768,16 5", 1024, 768, 165},    {u"/s1024,768,16,", 1024, 768, 0},
-      {u"/s,768,16", 0, 768, 16},              {u"/s-1,600,16", -1, 600, 16},
-      {u"a,b /s1024,768,16", 1, 0, 16},        {u"1,2 /s", 0, 2, 2},
-      {u"/s\"1024\",768,16", 0, 768, 16},      {u"/s１０２４,768,16", 0, 768, 16},
-      {u"/s1024\n,768,16", 1024, 768, 16},     {u"/s/s1024,768,16", 0, 768, 16},
-      {u"/s640x480x8", kSyntax, 0, 0},         {u"/s", kSyntax, 0, 0},
-      {u"/s40000,600,16", kOverflow, 0, 0},    {u"/s1024,40000,16", kOverflow, 0, 0},
-      {u"/s1024,768,40000", kOverflow, 0, 0}};
+      {u"/s1024,768,16", 1024, 768, 16}, {u"/s 800, 600, 32", 800, 600, 32}, {u"/x /s1024,768,16 /y", 1024, 768, 16},
+      {u"/s&H400,&H300,&H10", 1024, 768, 16}, {u"/s1023.5,768,16", 1024, 768, 16}, {u"/s1024.6,768,16", 1025, 768, 16},
+      {u"/s1024,768", 1024, 768, 768}, {u"/s1024,768,16,60", 1024, 768, 60}, {u"/s1024,768,16 5", 1024, 768, 165},
+      {u"/s1024,768,16,", 1024, 768, 0}, {u"/s,768,16", 0, 768, 16}, {u"/s-1,600,16", -1, 600, 16},
+      {u"a,b /s1024,768,16", 1, 0, 16}, {u"1,2 /s", 0, 2, 2}, {u"/s\"1024\",768,16", 0, 768, 16},
+      {u"/s１０２４,768,16", 0, 768, 16}, {u"/s1024\n,768,16", 1024, 768, 16}, {u"/s/s1024,768,16", 0, 768, 16},
+      {u"/s640x480x8", kSyntax, 0, 0}, {u"/s", kSyntax, 0, 0}, {u"/s40000,600,16", kOverflow, 0, 0},
+      {u"/s1024,40000,16", kOverflow, 0, 0}, {u"/s1024,768,40000", kOverflow, 0, 0}};
   // clang-format on
   for (const auto& row : rows) {
     SCOPED_TRACE(Name(row.text));
