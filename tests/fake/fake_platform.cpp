@@ -1,14 +1,9 @@
 #include "fake/fake_platform.h"
 
-#include <algorithm>
-#include <utility>
-
 #include "app/runtime_error.h"
 
 DisplayModeRecord Mode(int32_t width, int32_t height, int32_t depth, uint32_t frequency) {
   DisplayModeRecord r{};
-  r.dmSize = sizeof(DisplayModeRecord);
-  r.dmFields = 0x5C0000;  // width, height, depth and frequency are valid
   r.dmPelsWidth = width, r.dmPelsHeight = height, r.dmBitsPerPel = depth, r.dmDisplayFrequency = frequency;
   return r;
 }
@@ -28,24 +23,10 @@ int32_t FakeDisplay::Change(DisplayModeRecord& record, int32_t flags) {
   return result;
 }
 
-int FakeShell::Count(int32_t message) const {
-  return static_cast<int>(
-      std::count_if(calls.begin(), calls.end(), [&](const auto& c) { return c.first == message; }));
-}
-
-int32_t FakeSystem::SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) {
-  if (action != api::SpiSetScreenSaveActive || fWinIni != api::SpifUpdateIniFile) return 0;
-  return saverActive.push_back(uiParam), spiResult;
-}
-
 int32_t FakeRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
   boxes.emplace_back(prompt, buttons);
   if (onMsgBox) onMsgBox();
   return 1;
-}
-
-void FakeRuntime::DoEvents() {
-  if (auto pending = std::exchange(onDoEvents, nullptr)) pending();
 }
 
 int32_t FakeRuntime::Shell(const std::u16string& commandLine, int32_t windowStyle) {
@@ -54,44 +35,27 @@ int32_t FakeRuntime::Shell(const std::u16string& commandLine, int32_t windowStyl
   return 4242;
 }
 
-int32_t FakeRuntime::PopupMenu(const MenuArray& menu) {
-  popups.push_back(menu.Elements());
-  return onPopup ? onPopup(menu) : -1;
-}
-
-void FakeRuntime::ShowForm(const std::u16string& version, const std::u16string& notice) {
-  shown.push_back(version + u"|" + notice);
-}
-
 std::string FakeRuntime::ToAnsi(std::u16string_view text) {
   std::string out;
   for (char16_t c : text)
-    if (c < 0x80)
-      out += static_cast<char>(c);
-    else
-      out += {'\x80', static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+    out +=
+        c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string{'\x80', char(c >> 8), char(c & 0xFF)};
   return out;
 }
 
-std::u16string FakeRuntime::FromAnsi(std::string_view bytes) {
+std::u16string FakeRuntime::FromAnsi(std::string_view b) {
   std::u16string out;
-  for (size_t i = 0; i < bytes.size(); ++i)
-    if (bytes[i] != '\x80')
-      out += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]));
-    else if (i + 2 < bytes.size())
-      out +=
-          static_cast<char16_t>(static_cast<uint8_t>(bytes[i + 1]) << 8 | static_cast<uint8_t>(bytes[i + 2])),
-          i += 2;
+  const auto at = [&](size_t k) { return static_cast<char16_t>(static_cast<uint8_t>(b[k])); };
+  for (size_t i = 0; i < b.size(); ++i)  // a character cut by the end of the field is dropped
+    if (b[i] != '\x80')
+      out += at(i);
+    else if (i + 2 < b.size())
+      out += static_cast<char16_t>(at(i + 1) << 8 | at(i + 2)), i += 2;
     else
-      break;  // a character cut by the end of the field
+      break;
   return out;
 }
 
-int ExitStatusOf(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const ProgramEnded& e) {
-    return e.exitCode;
-  }
-  return -1;
+int ExitStatusOf(const std::function<void()>& run) try { return run(), -1; } catch (const ProgramEnded& e) {
+  return e.exitCode;
 }

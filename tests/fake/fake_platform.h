@@ -2,9 +2,11 @@
 // where it would. The code page is a made-up double-byte one: ASCII as is, any other character
 // as 0x80 and its two bytes, so that a field can cut a character in half.
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "menu/menu_array.h"
@@ -15,8 +17,7 @@ DisplayModeRecord Mode(int32_t width, int32_t height, int32_t depth, uint32_t fr
 struct FakeDisplay : DisplaySettings {
   std::vector<DisplayModeRecord> modes, applied;
   DisplayModeRecord current = Mode(800, 600, 32);
-  std::vector<int32_t> changeResults;  // consumed in order; 0 once empty
-  std::vector<int32_t> appliedFlags;
+  std::vector<int32_t> changeResults, appliedFlags;  // results are consumed in order; 0 once empty
   int32_t Enumerate(int32_t modeNum, DisplayModeRecord& record) override;
   int32_t Change(DisplayModeRecord& record, int32_t flags) override;
 };
@@ -26,7 +27,10 @@ struct FakeShell : TrayShell {
   int32_t NotifyIcon(int32_t message, NotifyIconBuffer& data) override {
     return calls.emplace_back(message, data), 1;
   }
-  int Count(int32_t message) const;
+  int Count(int32_t message) const {
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [&](auto& c) { return c.first == message; }));
+  }
 };
 
 struct FakeSystem : SystemCalls {
@@ -35,7 +39,11 @@ struct FakeSystem : SystemCalls {
   int32_t spiResult = 1;
   int32_t SetForegroundWindow(int32_t hWnd) override { return foreground.push_back(hWnd), 1; }
   void StartScreenSaver() override { ++screenSaverStarts; }
-  int32_t SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) override;
+  int32_t SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) override {
+    return action == api::SpiSetScreenSaveActive && fWinIni == api::SpifUpdateIniFile
+           ? saverActive.push_back(uiParam),
+           spiResult : 0;
+  }
 };
 
 struct ProgramEnded {
@@ -56,11 +64,17 @@ struct FakeRuntime : GuiRuntime {
   int32_t MsgBox(const std::u16string& prompt, int32_t buttons) override;
   float TwipsPerPixelX() override { return twipsPerPixel; }
   std::u16string Command() override { return command; }
-  void DoEvents() override;
+  void DoEvents() override {
+    if (auto pending = std::exchange(onDoEvents, nullptr)) pending();
+  }
   int32_t Shell(const std::u16string& commandLine, int32_t windowStyle) override;
-  int32_t PopupMenu(const MenuArray& menu) override;
+  int32_t PopupMenu(const MenuArray& m) override {
+    return popups.push_back(m.Elements()), onPopup ? onPopup(m) : -1;
+  }
   int32_t FormHwnd() override { return 0x1234; }
-  void ShowForm(const std::u16string& version, const std::u16string& notice) override;
+  void ShowForm(const std::u16string& version, const std::u16string& notice) override {
+    shown.push_back(version + u"|" + notice);
+  }
   void HideForm() override { shown.push_back(u"hide"); }
   std::optional<Picture> MiniIconPicture() override { return miniIcon; }
   std::string ToAnsi(std::u16string_view text) override;

@@ -80,14 +80,6 @@ TEST(Reading, TheSwitchFields) {
   for (const char16_t* text : {u"", u"/S1024,768,16", u"s/", u"/ s"}) EXPECT_FALSE(HasModeSwitch(text));
 }
 
-TEST(Reading, ExitStatuses) {
-  const std::pair<int32_t, int> applied[] = {{0, 0},  {1, 5},  {-1, 4}, {-2, 4},
-                                             {-3, 4}, {-4, 4}, {-5, 4}, {2, 4}};
-  for (const auto& [result, status] : applied) EXPECT_EQ(AppliedStatus(result), status) << result;
-  const std::pair<int32_t, int> errors[] = {{5, 2}, {6, 3}, {91, 3}, {4, 3}};
-  for (const auto& [number, status] : errors) EXPECT_EQ(ErrorStatus(ProgramError(number)), status) << number;
-}
-
 TEST(Reading, ErrorBoxes) {
   const std::u16string head = u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : ";
   // clang-format off
