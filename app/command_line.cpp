@@ -14,11 +14,15 @@ std::u16string_view Sub(std::u16string_view text, int64_t s, int64_t k) {
 }
 
 // Position (from 1) of the first or last occurrence, 0 when absent.
-int64_t Position(size_t found) { return found == std::u16string_view::npos ? 0 : static_cast<int64_t>(found) + 1; }
+int64_t Position(size_t found) {
+  return found == std::u16string_view::npos ? 0 : static_cast<int64_t>(found) + 1;
+}
 
 }  // namespace
 
-bool HasModeSwitch(std::u16string_view commandLine) { return commandLine.find(u"/s") != std::u16string_view::npos; }
+bool HasModeSwitch(std::u16string_view commandLine) {
+  return commandLine.find(u"/s") != std::u16string_view::npos;
+}
 
 ModeSwitch ReadModeSwitch(std::u16string_view view) {
   const auto n = static_cast<int64_t>(view.size());

@@ -25,8 +25,6 @@ RuntimeError ProgramError(int32_t number) {
 std::u16string ErrorBoxText(const RuntimeError& e) {
   if (e.Number() == kErrInvalidCall)
     return u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
-  return u"エラーです。\r\n"
-         u"オブジェクト : " + e.Source() + u"\r\n"
-         u"エラー番号   : " + Decimal(e.Number()) + u"\r\n" +
-         e.Description() + u"\r\n" + VersionText();
+  return u"エラーです。\r\nオブジェクト : " + e.Source() + u"\r\nエラー番号   : " + Decimal(e.Number()) +
+         u"\r\n" + e.Description() + u"\r\n" + VersionText();
 }

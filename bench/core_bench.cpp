@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_status.h"
 #include "bench/mode_listing.h"
 #include "display/mode_catalogue.h"
-#include "app/exit_status.h"
 #include "fake/fake_platform.h"
 #include "menu/mode_menu.h"
 #include "ui/frm_main.h"
@@ -35,7 +35,13 @@ void BM_Catalogue(benchmark::State& state) {
   ListingCounters(state, display.modes);
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Catalogue)->Arg(50)->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond)
+BENCHMARK(BM_Catalogue)
+    ->Arg(50)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMicrosecond)
     ->Complexity();
 
 // Menu phase: mode items, separators, MenuModeIndex and the command block, from a sorted catalogue.
@@ -54,7 +60,14 @@ void BM_Menu(benchmark::State& state) {
   state.counters["items"] = static_cast<double>(table.size());
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Menu)->Arg(50)->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_Menu)
+    ->Arg(50)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
 
 // The whole start-up logic without "/s": About labels, tray icon, catalogue, menu, tick and tooltip.
 void BM_StartUp(benchmark::State& state) {
@@ -91,7 +104,8 @@ void BM_StartUpWithSwitch(benchmark::State& state) {
       ended += e.exitCode == kExitOk ? 1 : 0;
     }
   }
-  if (ended != static_cast<int>(state.iterations())) state.SkipWithError("the /s path did not apply the mode");
+  if (ended != static_cast<int>(state.iterations()))
+    state.SkipWithError("the /s path did not apply the mode");
   ListingCounters(state, fake.display.modes);
 }
 BENCHMARK(BM_StartUpWithSwitch)->Arg(500)->Unit(benchmark::kMicrosecond);
@@ -128,7 +142,8 @@ void BM_ShowCurrentMode(benchmark::State& state) {
   frmMain form(fake.platform());
   ModeTable table;
   for (int32_t depth : {8, 16, 32})
-    for (int32_t k = 0; k < 66; ++k) table.push_back({640 + 16 * k, 480 + 8 * k, depth, static_cast<int32_t>(table.size())});
+    for (int32_t k = 0; k < 66; ++k)
+      table.push_back({640 + 16 * k, 480 + 8 * k, depth, static_cast<int32_t>(table.size())});
   table[static_cast<size_t>(2 * 66 + 24)] = {1024, 768, 32, 2 * 66 + 24};  // the mode in force is in the menu
   form.CommandBase = BuildMenu(table, form.mnuDisplayMode, form.MenuModeIndex);
   form.Tray().Init(fake.runtime.FormHwnd(), fake.runtime.miniIcon, u"Velmora", 1);

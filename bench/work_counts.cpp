@@ -39,7 +39,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 extern "C" __attribute__((noinline)) void MeasuredCatalogue(FakeDisplay& display, ModeTable& out) {
   out = BuildCatalogue(display);
 }
-extern "C" __attribute__((noinline)) void MeasuredMenu(const ModeTable& table, MenuArray& menu, std::vector<int32_t>& index) {
+extern "C" __attribute__((noinline)) void MeasuredMenu(const ModeTable& table, MenuArray& menu,
+                                                       std::vector<int32_t>& index) {
   BuildMenu(table, menu, index);
 }
 extern "C" __attribute__((noinline)) void MeasuredStartUp(frmMain& form) {

@@ -37,7 +37,8 @@ int32_t clsTray::HandleOf(const std::optional<::Picture>& pIcon) {
   return pIcon->handle;
 }
 
-void clsTray::Init(int32_t hWnd, const std::optional<::Picture>& pIcon, const std::u16string& TipText, int32_t ID) {
+void clsTray::Init(int32_t hWnd, const std::optional<::Picture>& pIcon, const std::u16string& TipText,
+                   int32_t ID) {
   data_.cbSize = 88;
   data_.hWnd = hWnd;
   data_.uID = ID;
@@ -68,8 +69,8 @@ void clsTray::Send(int32_t message) {
   data_.uFlags = nid::Read(buffer, nid::uFlags);
   data_.uCallbackMessage = nid::Read(buffer, nid::uCallbackMessage);
   data_.hIcon = nid::Read(buffer, nid::hIcon);
-  std::u16string tip16 =
-      runtime_.FromAnsi(std::string_view(reinterpret_cast<const char*>(buffer.data() + nid::szTip), nid::kTipBytes));
+  std::u16string tip16 = runtime_.FromAnsi(
+      std::string_view(reinterpret_cast<const char*>(buffer.data() + nid::szTip), nid::kTipBytes));
   tip16.resize(kTipChars, u' ');
   data_.szTip = std::move(tip16);
 }

@@ -62,7 +62,8 @@ void frmMain::CommandLineMode() {
   int status = kExitNoMatch;
   try {
     const ModeSwitch wanted = ReadModeSwitch(p_.runtime.Command());
-    const int32_t item = FindModeItem(mnuDisplayMode, MenuModeIndex.size(), wanted.width, wanted.height, wanted.depth);
+    const int32_t item =
+        FindModeItem(mnuDisplayMode, MenuModeIndex.size(), wanted.width, wanted.height, wanted.depth);
     // The result of this apply, not of one a press made while its box was up.
     if (item >= 0) status = AppliedStatus(ChangeMode(MenuModeIndex[static_cast<size_t>(item)]));
     Unload(vbFormCode);
@@ -122,15 +123,13 @@ void frmMain::mnuDisplayMode_Click(int16_t Index) {
     case MenuAction::kStartScreenSaver: p_.system.StartScreenSaver(); break;
     case MenuAction::kScreenSaverSwitch:
       // The tick and the flag follow the system only when it accepted the change.
-      if (p_.system.SystemParameters(api::SpiSetScreenSaveActive, screenSaverOff_ ? -1 : 0, api::SpifUpdateIniFile) !=
-          0) {
+      if (p_.system.SystemParameters(api::SpiSetScreenSaveActive, screenSaverOff_ ? -1 : 0,
+                                     api::SpifUpdateIniFile) != 0) {
         mnuDisplayMode.SetChecked(Index, !mnuDisplayMode.Checked(Index));
         screenSaverOff_ = !screenSaverOff_;
       }
       break;
-    case MenuAction::kDisplayProperties:
-      try {
-        p_.runtime.Shell(u"Control.exe Desk.cpl ,3", vbMinimizedFocus);
+    case MenuAction::kDisplayProperties: try { p_.runtime.Shell(u"Control.exe Desk.cpl ,3", vbMinimizedFocus);
       } catch (const RuntimeError&) {
         // No control panel to start: the item does nothing.
       }

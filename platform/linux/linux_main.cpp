@@ -1,11 +1,10 @@
 // velmora for X11 desktops: builds the platform over Qt and XRandR, loads frmMain hidden and
 // runs the event loop. "/s w,h,d" applies a mode and ends during start-up, as on Windows.
 #include <QApplication>
-
 #include <csignal>
-#include <functional>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,7 +49,8 @@ int main(int argc, char** argv) {
   shell.onPointer = [&](int32_t message, int32_t code) {
     if (message != api::WmMouseMove) return;  // the form hears its icon only as pointer moves
     const int16_t button = code == api::WmRButtonDown ? 2 : 1;
-    guarded([&] { form.Form_MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f); });
+    guarded(
+        [&] { form.Form_MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f); });
   };
   runtime.beforeShow = [&] { linuxp::SkipTaskbar(x, static_cast<unsigned long>(about.winId())); };
   system.activateForm = [&] {

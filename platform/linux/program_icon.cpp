@@ -55,9 +55,7 @@ QImage FromRows(int size) {
 
 }  // namespace
 
-QPixmap ProgramIconImage(int size) {
-  return QPixmap::fromImage(FromRows(size));
-}
+QPixmap ProgramIconImage(int size) { return QPixmap::fromImage(FromRows(size)); }
 
 QIcon ProgramIcon() {
   QIcon icon;

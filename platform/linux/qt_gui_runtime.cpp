@@ -10,7 +10,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringConverter>
-
 #include <cstdio>
 #include <cstdlib>
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <QIcon>
 #include <QString>
-
 #include <functional>
 #include <map>
 #include <string>

@@ -1,7 +1,6 @@
 #include "qt_tray_shell.h"
 
 #include <QString>
-
 #include <cstdio>
 
 #include "qt_gui_runtime.h"
@@ -55,7 +54,8 @@ int32_t QtTrayShell::NotifyIcon(int32_t message, NotifyIconBuffer& data) {
       });
       icon->show();
       if (!QSystemTrayIcon::isSystemTrayAvailable())
-        std::fprintf(stderr, "velmora: no system tray on this display yet; the icon appears when one starts.\n");
+        std::fprintf(stderr,
+                     "velmora: no system tray on this display yet; the icon appears when one starts.\n");
       return 1;
     }
     case api::NimModify:
@@ -71,8 +71,7 @@ int32_t QtTrayShell::NotifyIcon(int32_t message, NotifyIconBuffer& data) {
       icons_.erase(found);
       return 1;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 

@@ -75,14 +75,16 @@ _XDisplay* OpenXDisplay(std::string& problem) {
   int event = 0, error = 0, major = 0, minor = 0;
   if (!XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
       (major == 1 && minor < 2)) {
-    problem = std::string("the X display \"") + name + "\" lacks the RandR 1.2 extension needed to change modes.";
+    problem =
+        std::string("the X display \"") + name + "\" lacks the RandR 1.2 extension needed to change modes.";
     XCloseDisplay(display);
     return nullptr;
   }
   return display;
 }
 
-XDisplaySettings::XDisplaySettings(_XDisplay* display) : display_(display), root_(DefaultRootWindow(display)) {}
+XDisplaySettings::XDisplaySettings(_XDisplay* display)
+    : display_(display), root_(DefaultRootWindow(display)) {}
 
 int32_t XDisplaySettings::RootBitsPerPixel() const {
   const int depth = DefaultDepth(display_, DefaultScreen(display_));
@@ -105,7 +107,8 @@ XDisplaySettings::Mode XDisplaySettings::Describe(const XRRModeInfo& info) {
   if (info.modeFlags & RR_DoubleScan) vTotal *= 2;
   if (info.modeFlags & RR_Interlace) vTotal /= 2;
   if (info.hTotal != 0 && vTotal != 0)
-    m.frequency = static_cast<uint32_t>(std::lround(static_cast<double>(info.dotClock) / (info.hTotal * vTotal)));
+    m.frequency =
+        static_cast<uint32_t>(std::lround(static_cast<double>(info.dotClock) / (info.hTotal * vTotal)));
   if (info.modeFlags & RR_Interlace) m.flags |= DM_INTERLACED;
   return m;
 }
@@ -152,11 +155,14 @@ XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) c
   return t;
 }
 
-void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName, DisplayModeRecord& record) const {
+void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName,
+                            DisplayModeRecord& record) const {
   std::memset(record.dmDeviceName, 0, sizeof record.dmDeviceName);
-  std::memcpy(record.dmDeviceName, outputName.data(), std::min(outputName.size(), sizeof record.dmDeviceName - 1));
+  std::memcpy(record.dmDeviceName, outputName.data(),
+              std::min(outputName.size(), sizeof record.dmDeviceName - 1));
   record.dmSize = sizeof(DisplayModeRecord);
-  record.dmFields = api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+  record.dmFields =
+      api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
   record.dmBitsPerPel = RootBitsPerPixel();
   record.dmPelsWidth = mode.width;
   record.dmPelsHeight = mode.height;
@@ -196,7 +202,8 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
 
 int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   if ((flags & ~(api::CdsUpdateRegistry | CDS_TEST)) != 0) return api::DispChangeBadFlags;
-  if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != RootBitsPerPixel()) return api::DispChangeBadMode;
+  if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != RootBitsPerPixel())
+    return api::DispChangeBadMode;
 
   Resources res(XRRGetScreenResourcesCurrent(display_, root_));
   const Target t = FindTarget(res.get());
@@ -204,8 +211,10 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   CrtcInfo crtc(XRRGetCrtcInfo(display_, res.get(), t.crtc));
   if (!crtc) return api::DispChangeFailed;
 
-  const int32_t width = (record.dmFields & api::DmPelsWidth) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
-  const int32_t height = (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
+  const int32_t width =
+      (record.dmFields & api::DmPelsWidth) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
+  const int32_t height =
+      (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
 
   // A listed mode of that size; the refresh rate the record carries wins among several.
   const Mode* target = nullptr;

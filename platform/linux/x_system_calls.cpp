@@ -1,10 +1,9 @@
 #include "x_system_calls.h"
 
-#include <QTimer>
-
-#include <memory>
-
 #include <X11/Xlib.h>
+
+#include <QTimer>
+#include <memory>
 
 namespace linuxp {
 namespace {

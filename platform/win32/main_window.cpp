@@ -1,9 +1,9 @@
 #include "platform/win32/main_window.h"
 
+#include "app/exit_status.h"
 #include "app/version.h"
 #include "platform/win32/res/resource_ids.h"
 #include "platform/win32/win_gui_runtime.h"
-#include "app/exit_status.h"
 #include "ui/frm_main.h"
 
 namespace win32 {
@@ -97,8 +97,8 @@ void MainWindow::EnsureControls() {
   if (cmdOK_) return;
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
   if (HMODULE library = LoadLibraryA("comctl32.dll")) {
-    const auto init =
-        reinterpret_cast<InitFunction>(reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+    const auto init = reinterpret_cast<InitFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     if (init) init(&controls);
   }

@@ -27,7 +27,8 @@
 
 namespace {
 
-const std::u16string kSyntaxBox = u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
+const std::u16string kSyntaxBox =
+    u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
 const std::u16string kOverflowDescription = u"オーバーフローしました。";
 
 struct Offered {
@@ -44,9 +45,9 @@ constexpr int16_t kCommandBase = 4;
   std::abort();
 }
 
-#define CHECK(cond)                                 \
-  do {                                              \
-    if (!(cond)) Fail(#cond, command);              \
+#define CHECK(cond)                    \
+  do {                                 \
+    if (!(cond)) Fail(#cond, command); \
   } while (0)
 
 std::u16string FromUtf16Units(const uint8_t* data, size_t size) {
@@ -64,12 +65,17 @@ std::u16string FromUtf8(const uint8_t* data, size_t size) {
     const uint8_t b = data[i];
     uint32_t cp = 0xFFFD;
     size_t need = 0;
-    if (b < 0x80) cp = b;
-    else if ((b & 0xE0) == 0xC0) cp = b & 0x1F, need = 1;
-    else if ((b & 0xF0) == 0xE0) cp = b & 0x0F, need = 2;
-    else if ((b & 0xF8) == 0xF0) cp = b & 0x07, need = 3;
+    if (b < 0x80)
+      cp = b;
+    else if ((b & 0xE0) == 0xC0)
+      cp = b & 0x1F, need = 1;
+    else if ((b & 0xF0) == 0xE0)
+      cp = b & 0x0F, need = 2;
+    else if ((b & 0xF8) == 0xF0)
+      cp = b & 0x07, need = 3;
     size_t k = 1;
-    for (; k <= need && i + k < size && (data[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (data[i + k] & 0x3F);
+    for (; k <= need && i + k < size && (data[i + k] & 0xC0) == 0x80; ++k)
+      cp = (cp << 6) | (data[i + k] & 0x3F);
     if (k <= need) cp = 0xFFFD, k = 1;  // cut or malformed sequence: one replacement, go on after the lead
     i += k;
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
@@ -84,7 +90,9 @@ std::u16string FromUtf8(const uint8_t* data, size_t size) {
   return out;
 }
 
-bool StartsWith(const std::u16string& s, const std::u16string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::u16string& s, const std::u16string& prefix) {
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
 
 // The general error box: five lines, the source, a decimal number, a description, the version.
 // Returns the error number, or -1 when the text does not have that shape.
@@ -116,7 +124,7 @@ constexpr int32_t kChangeResults[] = {0, 1, -1, -2, -3, -4, -5, 2, -6, INT32_MAX
 
 void RunOnce(const std::u16string& command, int32_t result) {
   FakePlatform fake;
-  fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16), Mode(800, 600, 32, 60),
+  fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16),     Mode(800, 600, 32, 60),
                         Mode(640, 480, 16),  Mode(800, 600, 32, 75), Mode(1024, 768, 4)};
   fake.display.current = Mode(800, 600, 32);
   fake.display.changeResults = {result};
@@ -147,7 +155,8 @@ void RunOnce(const std::u16string& command, int32_t result) {
   CHECK(ticks <= 1);
   for (int16_t k = 0; k <= 7; ++k) {
     const int16_t at = static_cast<int16_t>(kCommandBase + k);
-    CHECK(form.mnuDisplayMode.Caption(at) == (k == 0 ? std::u16string(u"-") : std::u16string(kCommandCaptions[k - 1])));
+    CHECK(form.mnuDisplayMode.Caption(at) ==
+          (k == 0 ? std::u16string(u"-") : std::u16string(kCommandCaptions[k - 1])));
     CHECK(!form.mnuDisplayMode.Checked(at));
   }
   CHECK(fake.runtime.shown.empty());  // no window but message boxes
@@ -175,7 +184,8 @@ void RunOnce(const std::u16string& command, int32_t result) {
     const DisplayModeRecord& r = fake.display.applied[0];
     bool offered = false;
     for (const Offered& m : kMenuModes)
-      offered = offered || (m.width != 0 && r.dmPelsWidth == m.width && r.dmPelsHeight == m.height && r.dmBitsPerPel == m.depth);
+      offered = offered || (m.width != 0 && r.dmPelsWidth == m.width && r.dmPelsHeight == m.height &&
+                            r.dmBitsPerPel == m.depth);
     CHECK(offered);
     CHECK(r.dmFields == (api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight));
     CHECK(fake.display.appliedFlags[0] == api::CdsUpdateRegistry);
