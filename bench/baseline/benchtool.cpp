@@ -7,9 +7,10 @@
 // mem prints one line per process: name, process id, PrivateUsage and WorkingSetSize from
 // GetProcessMemoryInfo, and the committed private bytes found by walking the process's address
 // space with VirtualQueryEx (MEM_COMMIT and MEM_PRIVATE).
+#include <windows.h>
+// These two need the types windows.h declares.
 #include <psapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
