@@ -1,9 +1,9 @@
 #include "x_system_calls.h"
 
-#include <X11/Xlib.h>
-
 #include <QTimer>
 #include <memory>
+// Xlib's macros (Bool, Status) must come after every Qt header.
+#include <X11/Xlib.h>
 
 namespace linuxp {
 namespace {
