@@ -11,28 +11,6 @@
 #include "menu/current_mode.h"
 #include "menu/mode_menu.h"
 
-void frmMain::Raise(const std::function<void()>& event) {
-  try {
-    event();
-  } catch (const RuntimeError& e) {
-    Fail(e);
-  } catch (const std::exception&) {
-    Fail(ProgramError(kErrInternal));
-  }
-}
-
-void frmMain::Fail(const RuntimeError& e) {
-  p_.runtime.MsgBox(ErrorBoxText(e), vbCritical);
-  if (HasTray()) {
-    try {
-      Form_Unload();
-    } catch (const std::exception&) {
-      // The icon could not be taken away: the program ends all the same.
-    }
-  }
-  p_.runtime.End(kExitError);
-}
-
 // --- Load -----------------------------------------------------------------------------------
 
 // The start-up sequence: the About labels, the tray icon, the mode menu, then the command line.
@@ -195,4 +173,28 @@ void frmMain::TaskbarCreated() {
 clsTray& frmMain::Tray() {
   if (!tray_) tray_ = std::make_unique<clsTray>(p_.shell, p_.runtime);
   return *tray_;
+}
+
+// --- An error no event procedure traps -----------------------------------------------------
+
+void frmMain::Raise(const std::function<void()>& event) {
+  try {
+    event();
+  } catch (const RuntimeError& e) {
+    Fail(e);
+  } catch (const std::exception&) {
+    Fail(ProgramError(kErrInternal));
+  }
+}
+
+void frmMain::Fail(const RuntimeError& e) {
+  p_.runtime.MsgBox(ErrorBoxText(e), vbCritical);
+  if (HasTray()) {
+    try {
+      Form_Unload();
+    } catch (const std::exception&) {
+      // The icon could not be taken away: the program ends all the same.
+    }
+  }
+  p_.runtime.End(kExitError);
 }

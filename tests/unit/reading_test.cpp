@@ -33,9 +33,9 @@ TEST(Reading, Numbers) {
       {u"1 e 2", 100}, {u"&H400", 1024}, {u"&h10", 16}, {u"&Ha", 10}, {u"&HfF", 255}, {u"&H7FFF", 32767},
       {u"&HFFFF", -1}, {u"&H8000", -32768}, {u"&H10000", 65536}, {u"&HFFFFFFFF", -1}, {u"&H80000000", -2147483648.0},
       {u"&HG", 0}, {u"&H1G", 1}, {u"&O20", 16}, {u"&o777", 511}, {u"&O8", 0}, {u"&O78", 7}, {u"& H10", 16},
-      {u"&X1", 0}, {u"&", 0}, {u"\"1024\"", 0}, {u"１０２４", 0}, {u"1e-400", 0}, {u"9/", 9}, {u"0:", 0},
-      {u"1e400", kOver}, {u"&H100000000", kOver}, {u"&O40000000000", kOver}, {std::u16string(400, u'9'), kOver},
-      {u"0." + std::u16string(100000, u'9'), 1}};
+      {u"&X1", 0}, {u"&", 0}, {u"\"1024\"", 0}, {u"１０２４", 0}, {u"1e-400", 0}, {u"9/", 9}, {u"0:", 0}, {u"0x10", 0},
+      {u"infinity", 0}, {u"1e400", kOver}, {u"&H100000000", kOver}, {u"&O40000000000", kOver},
+      {std::u16string(400, u'9'), kOver}, {u"0." + std::u16string(100000, u'9'), 1}};
   // clang-format on
   for (const auto& [text, value] : rows)
     EXPECT_EQ(Outcome([&] { return ReadNumber(text); }), value) << Name(text);
