@@ -56,6 +56,12 @@ std::u16string FakeRuntime::FromAnsi(std::string_view b) {
   return out;
 }
 
+int32_t ErrorNumberOf(const std::function<void()>& run) try {
+  return run(), 0;
+} catch (const RuntimeError& e) {
+  return e.Number();
+}
+
 int ExitStatusOf(const std::function<void()>& run) try { return run(), -1; } catch (const ProgramEnded& e) {
   return e.exitCode;
 }

@@ -92,3 +92,5 @@ struct FakePlatform {
 
 // Runs a procedure that may end the program: the exit status, or -1 when it did not end.
 int ExitStatusOf(const std::function<void()>& run);
+// Runs a procedure that may raise a runtime error: its number, or 0 when it raised none.
+int32_t ErrorNumberOf(const std::function<void()>& run);

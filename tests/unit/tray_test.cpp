@@ -56,7 +56,7 @@ TEST_F(Tray, Tooltips) {
 }
 
 TEST_F(Tray, NoPictureIsErrorNinetyOneBeforeTheTooltipAndTheShell) {
-  EXPECT_THROW(tray.Init(77, std::nullopt, u"Velmora", 1), RuntimeError);  // error 91: the form test shows it
+  EXPECT_EQ(ErrorNumberOf([&] { tray.Init(77, std::nullopt, u"Velmora", 1); }), kErrObjectNotSet);
   EXPECT_TRUE(shell.calls.empty());
   EXPECT_EQ(tray.Data().hWnd, 77);
   EXPECT_EQ(tray.ToolTipText(), std::u16string(64, u'\0'));
@@ -73,11 +73,9 @@ TEST(MouseMessage, TwipsBackToTheMessageCode) {
       {-2147483648.0f, 1, INT32_MIN}, {2147483520.0f, -1, -2147483520}};
   // clang-format on
   for (const auto& row : rows) {
-    try {
-      EXPECT_EQ(MouseMessage(row.x, row.twips), row.code) << row.x << " " << row.twips;
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(-e.Number(), row.code) << row.x << " " << row.twips;
-    }
+    int32_t code = 0;
+    const int32_t error = ErrorNumberOf([&] { code = MouseMessage(row.x, row.twips); });
+    EXPECT_EQ(error ? -error : code, row.code) << row.x << " " << row.twips;
   }
 }
 
