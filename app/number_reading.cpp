@@ -13,9 +13,12 @@ bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 int DigitValue(char16_t c, int radix) {
   int v = -1;
-  if (c >= u'0' && c <= u'9') v = c - u'0';
-  else if (c >= u'a' && c <= u'f') v = c - u'a' + 10;
-  else if (c >= u'A' && c <= u'F') v = c - u'A' + 10;
+  if (c >= u'0' && c <= u'9')
+    v = c - u'0';
+  else if (c >= u'a' && c <= u'f')
+    v = c - u'a' + 10;
+  else if (c >= u'A' && c <= u'F')
+    v = c - u'A' + 10;
   return v < radix ? v : -1;
 }
 

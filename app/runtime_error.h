@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-// A runtime error as the command-line path's error trap sees it: number, source, description.
+// A runtime error as an error trap sees it: number, source, description.
 class RuntimeError : public std::runtime_error {
  public:
   RuntimeError(int32_t number, std::u16string source, std::u16string description)
@@ -25,6 +25,8 @@ class RuntimeError : public std::runtime_error {
 inline constexpr int32_t kErrInvalidCall = 5;
 inline constexpr int32_t kErrOverflow = 6;
 inline constexpr int32_t kErrSubscript = 9;
+inline constexpr int32_t kErrDivisionByZero = 11;
+inline constexpr int32_t kErrInternal = 51;
 inline constexpr int32_t kErrFileNotFound = 53;
 inline constexpr int32_t kErrObjectNotSet = 91;
 inline constexpr int32_t kErrBadControlIndex = 340;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/module.h"
+#include "app/exit_status.h"
 #include "bench/mode_listing.h"
 #include "display/mode_catalogue.h"
 #include "fake/fake_platform.h"
@@ -28,15 +28,20 @@ void ListingCounters(benchmark::State& state, const std::vector<DisplayModeRecor
 void BM_Catalogue(benchmark::State& state) {
   FakeDisplay display;
   display.modes = ModeListing(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
-    display.enumerated.clear();  // the fake's call log; keeps its capacity
+  for (auto _ : state) {  // the fake's call log; keeps its capacity
     ModeTable table = BuildCatalogue(display);
     benchmark::DoNotOptimize(table.data());
   }
   ListingCounters(state, display.modes);
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Catalogue)->Arg(50)->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond)
+BENCHMARK(BM_Catalogue)
+    ->Arg(50)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMicrosecond)
     ->Complexity();
 
 // Menu phase: mode items, separators, MenuModeIndex and the command block, from a sorted catalogue.
@@ -55,7 +60,14 @@ void BM_Menu(benchmark::State& state) {
   state.counters["items"] = static_cast<double>(table.size());
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Menu)->Arg(50)->Arg(500)->Arg(1000)->Arg(2000)->Arg(5000)->Unit(benchmark::kMicrosecond)->Complexity();
+BENCHMARK(BM_Menu)
+    ->Arg(50)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity();
 
 // The whole start-up logic without "/s": About labels, tray icon, catalogue, menu, tick and tooltip.
 void BM_StartUp(benchmark::State& state) {
@@ -63,7 +75,6 @@ void BM_StartUp(benchmark::State& state) {
   fake.display.modes = ModeListing(static_cast<std::size_t>(state.range(0)));
   fake.display.current = Mode(1024, 768, 32);
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.shell.calls.clear();
     frmMain form(fake.platform());
     form.Form_Load();
@@ -82,7 +93,6 @@ void BM_StartUpWithSwitch(benchmark::State& state) {
   fake.runtime.command = u"/s1024,768,16";
   int ended = 0;
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.display.applied.clear();
     fake.display.appliedFlags.clear();
     fake.shell.calls.clear();
@@ -94,7 +104,8 @@ void BM_StartUpWithSwitch(benchmark::State& state) {
       ended += e.exitCode == kExitOk ? 1 : 0;
     }
   }
-  if (ended != static_cast<int>(state.iterations())) state.SkipWithError("the /s path did not apply the mode");
+  if (ended != static_cast<int>(state.iterations()))
+    state.SkipWithError("the /s path did not apply the mode");
   ListingCounters(state, fake.display.modes);
 }
 BENCHMARK(BM_StartUpWithSwitch)->Arg(500)->Unit(benchmark::kMicrosecond);
@@ -106,10 +117,9 @@ void BM_CommandLinePath(benchmark::State& state) {
   fake.display.current = Mode(1024, 768, 32);
   fake.runtime.command = u"/s1024,768,16";
   frmMain form(fake.platform());
-  form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
+  form.Tray().Init(fake.runtime.FormHwnd(), fake.runtime.miniIcon, u"Velmora", 1);
   form.BuildModeMenu();
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.display.applied.clear();
     fake.display.appliedFlags.clear();
     fake.shell.calls.clear();
@@ -132,12 +142,12 @@ void BM_ShowCurrentMode(benchmark::State& state) {
   frmMain form(fake.platform());
   ModeTable table;
   for (int32_t depth : {8, 16, 32})
-    for (int32_t k = 0; k < 66; ++k) table.push_back({640 + 16 * k, 480 + 8 * k, depth, static_cast<int32_t>(table.size())});
+    for (int32_t k = 0; k < 66; ++k)
+      table.push_back({640 + 16 * k, 480 + 8 * k, depth, static_cast<int32_t>(table.size())});
   table[static_cast<size_t>(2 * 66 + 24)] = {1024, 768, 32, 2 * 66 + 24};  // the mode in force is in the menu
-  Module::CommandBase = BuildMenu(table, form.mnuDisplayMode, form.MenuModeIndex);
-  form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
+  form.CommandBase = BuildMenu(table, form.mnuDisplayMode, form.MenuModeIndex);
+  form.Tray().Init(fake.runtime.FormHwnd(), fake.runtime.miniIcon, u"Velmora", 1);
   for (auto _ : state) {
-    fake.display.enumerated.clear();
     fake.shell.calls.clear();
     form.ShowCurrentMode();
   }

@@ -40,7 +40,8 @@ std::vector<DisplayModeRecord> ModeListing(std::size_t listed) {
     for (int32_t depth : kDepths) {
       state = state * 1103515245u + 12345u;
       const std::size_t rates = 2 + (state >> 16) % 3;
-      for (std::size_t r = 0; r < rates && out.size() < listed; ++r) out.push_back(Mode(w, h, depth, kRates[r]));
+      for (std::size_t r = 0; r < rates && out.size() < listed; ++r)
+        out.push_back(Mode(w, h, depth, kRates[r]));
     }
   }
   return out;
@@ -49,6 +50,7 @@ std::vector<DisplayModeRecord> ModeListing(std::size_t listed) {
 std::size_t DistinctUsableModes(const std::vector<DisplayModeRecord>& listing) {
   std::set<std::tuple<int32_t, int32_t, int32_t>> seen;
   for (const DisplayModeRecord& r : listing)
-    if (r.dmPelsHeight >= 480 && r.dmBitsPerPel >= 8) seen.insert({r.dmPelsWidth, r.dmPelsHeight, r.dmBitsPerPel});
+    if (r.dmPelsHeight >= 480 && r.dmBitsPerPel >= 8)
+      seen.insert({r.dmPelsWidth, r.dmPelsHeight, r.dmBitsPerPel});
   return seen.size();
 }

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "app/module.h"
 #include "bench/mode_listing.h"
 #include "display/mode_catalogue.h"
 #include "fake/fake_platform.h"
@@ -40,8 +39,9 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 extern "C" __attribute__((noinline)) void MeasuredCatalogue(FakeDisplay& display, ModeTable& out) {
   out = BuildCatalogue(display);
 }
-extern "C" __attribute__((noinline)) void MeasuredMenu(const ModeTable& table, MenuArray& menu, std::vector<int32_t>& index) {
-  Module::CommandBase = BuildMenu(table, menu, index);
+extern "C" __attribute__((noinline)) void MeasuredMenu(const ModeTable& table, MenuArray& menu,
+                                                       std::vector<int32_t>& index) {
+  BuildMenu(table, menu, index);
 }
 extern "C" __attribute__((noinline)) void MeasuredStartUp(frmMain& form) {
   try {
@@ -67,7 +67,6 @@ int main(int argc, char** argv) {
 
   std::size_t items = 0;
   for (int r = 0; r < repeat; ++r) {
-    fake.display.enumerated.clear();
     fake.shell.calls.clear();
     if (phase == "catalogue") {
       ModeTable table;
@@ -91,7 +90,7 @@ int main(int argc, char** argv) {
       items = form.mnuDisplayMode.Elements().size();
     } else if (phase == "showcurrent") {
       frmMain form(fake.platform());
-      form.Tray().Init(fake.runtime.hWnd, fake.runtime.miniIcon, u"Velmora", 1);
+      form.Tray().Init(fake.runtime.FormHwnd(), fake.runtime.miniIcon, u"Velmora", 1);
       form.BuildModeMenu();
       counting = true;
       MeasuredShowCurrent(form);

@@ -1,19 +1,24 @@
+#include "menu/current_mode.h"
+
 #include "app/text.h"
 #include "menu/mode_menu.h"
-#include "ui/frm_main.h"
 
-// Ticks the mode in force among the mode items and names it in the tooltip.
-void frmMain::ShowCurrentMode() {
-  DisplayModeRecord current{};
-  p_.display.Enumerate(ENUM_CURRENT_SETTINGS, current);
+void TickCurrentMode(MenuArray& menu, size_t modeItems, const DisplayModeRecord& current) {
   const std::u16string caption = ModeCaption(current.dmPelsWidth, current.dmPelsHeight, current.dmBitsPerPel);
-  // Only the mode area: the command block, with the screen-saver tick, lies past the bound.
-  const auto upper = static_cast<int16_t>(static_cast<int32_t>(MenuModeIndex.size()) - 1);
-  for (int16_t k = 0; k <= upper; ++k) {
-    mnuDisplayMode.SetChecked(k, false);
-    if (mnuDisplayMode.Caption(k) == caption) mnuDisplayMode.SetChecked(k, true);
+  for (size_t k = 0; k < modeItems; ++k) {
+    const auto i = static_cast<int16_t>(k);
+    menu.SetChecked(i, menu.Caption(i) == caption);
   }
-  Tray().ToolTipText(Decimal(current.dmPelsWidth) + u"x" + Decimal(current.dmPelsHeight) + u"ピクセル " +
-                     Decimal(current.dmBitsPerPel) + u"ビット");
-  Tray().Modify();
+}
+
+std::u16string CurrentModeTip(const DisplayModeRecord& current) {
+  return Decimal(current.dmPelsWidth) + u"x" + Decimal(current.dmPelsHeight) + u"ピクセル " +
+         Decimal(current.dmBitsPerPel) + u"ビット";
+}
+
+int32_t FindModeItem(const MenuArray& menu, size_t modeItems, int32_t width, int32_t height, int32_t depth) {
+  const std::u16string wanted = ModeCaption(width, height, depth);
+  for (size_t k = 0; k < modeItems; ++k)
+    if (menu.Caption(static_cast<int16_t>(k)) == wanted) return static_cast<int32_t>(k);
+  return -1;
 }

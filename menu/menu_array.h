@@ -22,7 +22,6 @@ class MenuArray {
   void SetCaption(int16_t index, std::u16string caption) { At(index).caption = std::move(caption); }
   bool Checked(int16_t index) const { return At(index).checked; }
   void SetChecked(int16_t index, bool checked) { At(index).checked = checked; }
-  bool IsSeparator(int16_t index) const { return Caption(index) == u"-"; }
 
   const std::vector<Element>& Elements() const { return elements_; }
 

@@ -40,7 +40,8 @@ int16_t BuildMenu(const ModeTable& table, MenuArray& menu, std::vector<int32_t>&
   menu.SetCaption(h, u"-");
   for (int16_t k = 1; k <= static_cast<int16_t>(kCommandCaptions.size()); ++k) {
     menu.Load(static_cast<int16_t>(h + k));
-    menu.SetCaption(static_cast<int16_t>(h + k), std::u16string(kCommandCaptions[static_cast<size_t>(k - 1)]));
+    menu.SetCaption(static_cast<int16_t>(h + k),
+                    std::u16string(kCommandCaptions[static_cast<size_t>(k - 1)]));
   }
   return commandBase;
 }

@@ -12,9 +12,13 @@
 std::u16string ModeCaption(int32_t width, int32_t height, int32_t depth);
 
 // The fixed command block at CommandBase + 1 .. CommandBase + 7 (CommandBase itself is "-").
-inline constexpr std::array<std::u16string_view, 7> kCommandCaptions = {
-    u"スクリーンセーバ起動", u"スクリーンセーバを無効にする", u"-", u"画面のプロパティを開く",
-    u"バージョン情報", u"-", u"終了"};
+inline constexpr std::array<std::u16string_view, 7> kCommandCaptions = {u"スクリーンセーバ起動",
+                                                                        u"スクリーンセーバを無効にする",
+                                                                        u"-",
+                                                                        u"画面のプロパティを開く",
+                                                                        u"バージョン情報",
+                                                                        u"-",
+                                                                        u"終了"};
 
 enum CommandOffset : int16_t {
   kCmdStartScreenSaver = 1,
@@ -23,6 +27,21 @@ enum CommandOffset : int16_t {
   kCmdAbout = 5,
   kCmdExit = 7,
 };
+
+// What a click on an element of the menu asks for.
+enum class MenuAction {
+  kNone,
+  kMode,
+  kStartScreenSaver,
+  kScreenSaverSwitch,
+  kDisplayProperties,
+  kAbout,
+  kExit
+};
+
+// The action of element Index in a menu whose command block starts at commandBase: the elements
+// before it are modes, the commands sit at their offsets after it, everything else does nothing.
+MenuAction ActionAt(int16_t Index, int16_t commandBase);
 
 // Fills the menu from the sorted catalogue: mode items grouped by depth with "-" between the
 // groups, then the command block. MenuModeIndex maps each mode item to its enumeration index

@@ -34,27 +34,30 @@ static_assert(offsetof(DisplayModeRecord, dmPelsWidth) == 108);
 static_assert(offsetof(DisplayModeRecord, dmPelsHeight) == 112);
 static_assert(offsetof(DisplayModeRecord, dmDisplayFrequency) == 120);
 
-inline constexpr int32_t ENUM_CURRENT_SETTINGS = -1;
-inline constexpr uint32_t DM_BITSPERPEL = 0x40000;
-inline constexpr uint32_t DM_PELSWIDTH = 0x80000;
-inline constexpr uint32_t DM_PELSHEIGHT = 0x100000;
-inline constexpr int32_t CDS_UPDATEREGISTRY = 1;
+// The values the display service speaks, named so that they never meet the Windows macros.
+namespace api {
+inline constexpr int32_t EnumCurrentSettings = -1;
+inline constexpr uint32_t DmBitsPerPel = 0x40000;
+inline constexpr uint32_t DmPelsWidth = 0x80000;
+inline constexpr uint32_t DmPelsHeight = 0x100000;
+inline constexpr int32_t CdsUpdateRegistry = 1;
 
-inline constexpr int32_t DISP_CHANGE_SUCCESSFUL = 0;
-inline constexpr int32_t DISP_CHANGE_RESTART = 1;
-inline constexpr int32_t DISP_CHANGE_FAILED = -1;
-inline constexpr int32_t DISP_CHANGE_BADMODE = -2;
-inline constexpr int32_t DISP_CHANGE_NOTUPDATED = -3;
-inline constexpr int32_t DISP_CHANGE_BADFLAGS = -4;
-inline constexpr int32_t DISP_CHANGE_BADPARAM = -5;
+inline constexpr int32_t DispChangeSuccessful = 0;
+inline constexpr int32_t DispChangeRestart = 1;
+inline constexpr int32_t DispChangeFailed = -1;
+inline constexpr int32_t DispChangeBadMode = -2;
+inline constexpr int32_t DispChangeNotUpdated = -3;
+inline constexpr int32_t DispChangeBadFlags = -4;
+inline constexpr int32_t DispChangeBadParam = -5;
+}  // namespace api
 
 // The display-settings service of the device the program runs on (device name always null).
 class DisplaySettings {
  public:
   virtual ~DisplaySettings() = default;
   // EnumDisplaySettingsA(NULL, modeNum, record): nonzero while mode modeNum exists.
-  // modeNum ENUM_CURRENT_SETTINGS reads the mode in force.
+  // modeNum api::EnumCurrentSettings reads the mode in force.
   virtual int32_t Enumerate(int32_t modeNum, DisplayModeRecord& record) = 0;
-  // ChangeDisplaySettingsA(record, flags): a DISP_CHANGE_* code.
+  // ChangeDisplaySettingsA(record, flags): an api::DispChange* code.
   virtual int32_t Change(DisplayModeRecord& record, int32_t flags) = 0;
 };

@@ -35,7 +35,9 @@ class GuiRuntime {
 
   // The form's window.
   virtual int32_t FormHwnd() = 0;
-  virtual void SetFormVisible(bool visible) = 0;
+  // Shows the form as the About window with the texts of its two labels; hides it again.
+  virtual void ShowForm(const std::u16string& version, const std::u16string& notice) = 0;
+  virtual void HideForm() = 0;
   // The 16x16 icon picture box picMiniIcon holds, if any.
   virtual std::optional<Picture> MiniIconPicture() = 0;
 

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
 
-inline constexpr int32_t SPI_SETSCREENSAVEACTIVE = 17;
-inline constexpr int32_t SPIF_UPDATEINIFILE = 1;
+namespace api {
+inline constexpr int32_t SpiSetScreenSaveActive = 17;
+inline constexpr int32_t SpifUpdateIniFile = 1;
+}  // namespace api
 
 // The few user32 calls the menu and the tray make besides the display and shell services.
 class SystemCalls {
@@ -12,5 +14,5 @@ class SystemCalls {
   // SendMessageA(GetDesktopWindow(), WM_SYSCOMMAND, SC_SCREENSAVE, 0)
   virtual void StartScreenSaver() = 0;
   // SystemParametersInfoA(action, uiParam, NULL, fWinIni): nonzero on success.
-  virtual int32_t SystemParametersInfo(int32_t action, int32_t uiParam, int32_t fWinIni) = 0;
+  virtual int32_t SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) = 0;
 };

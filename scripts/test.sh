@@ -16,6 +16,9 @@ build() { cmake --preset "$1" >/dev/null && cmake --build --preset "$1" -j "$(np
 bash scripts/setup.sh || exit 1
 [ -f scripts/setup-linux.sh ] && { bash scripts/setup-linux.sh || exit 1; }
 
+# Every C++ source follows the project's .clang-format.
+format_check() { git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror; }
+step "format" format_check
 step "build win32" build win32
 step "build win64" build win64
 step "package win32" cmake --build --preset win32 --target package

@@ -7,8 +7,10 @@
 #include "platform/tray_shell.h"
 
 inline constexpr int32_t kTipChars = 64;
-inline constexpr int32_t NIF_MESSAGE = 1, NIF_ICON = 2, NIF_TIP = 4;
-inline constexpr int32_t WM_MOUSEMOVE = 0x200;
+
+// Turns a pointer X in twips back into pixels: for a tray callback, the mouse-message code.
+// Both are rounded half to even first; RuntimeError 11 when the ratio rounds to 0, 6 on overflow.
+int32_t MouseMessage(float X, float twipsPerPixel);
 
 // The icon record, kept as the program's own types; the shell sees its 88-byte ANSI form.
 struct IconData {
@@ -28,16 +30,15 @@ class clsTray {
   clsTray(TrayShell& shell, GuiRuntime& runtime) : shell_(shell), runtime_(runtime) {}
 
   void Init(int32_t hWnd, const std::optional<Picture>& pIcon, const std::u16string& TipText, int32_t ID);
-  void Delete() { Send(NIM_DELETE); }
-  void Modify() { Send(NIM_MODIFY); }
+  void Delete() { Send(api::NimDelete); }
+  void Modify() { Send(api::NimModify); }
   std::u16string ToolTipText() const { return data_.szTip; }
-  // Turns a pointer X in twips back into pixels: for a tray callback, the mouse-message code.
-  int32_t MouseEvent(float X) const;
+  int32_t MouseEvent(float X) const { return MouseMessage(X, runtime_.TwipsPerPixelX()); }
   void ToolTipText(const std::u16string& newChar) { data_.szTip = StoredTip(newChar); }
   void Picture(const std::optional<::Picture>& pIcon) { data_.hIcon = HandleOf(pIcon); }
 
   // Adds the icon again from the stored record, after the shell has restarted.
-  void Restore() { Send(NIM_ADD); }
+  void Restore() { Send(api::NimAdd); }
 
   const IconData& Data() const { return data_; }
 

@@ -1,10 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "display/mode_catalogue.h"
+#include "app/runtime_error.h"
 #include "menu/menu_array.h"
 #include "platform/platform.h"
 #include "tray/cls_tray.h"
@@ -17,25 +18,22 @@ enum UnloadOrigin : int16_t {
   vbAppTaskManager = 3,   // the task manager
 };
 
-// Exit statuses of the process.
-enum ExitStatus : int {
-  kExitOk = 0,          // resident run ended, or the "/s" mode was applied
-  kExitNoMatch = 1,     // "/s" named a mode the menu does not offer
-  kExitSyntax = 2,      // "/s" without the commas it needs
-  kExitError = 3,       // any other error on the "/s" path
-  kExitNotApplied = 4,  // "/s" matched a mode but the display refused it
-};
-
 // The program's one form: hidden while resident, the owner of the tray icon and the menu,
-// shown as the About window. Its procedures live beside the subsystem they belong to.
+// shown as the About window. It holds the program's state; the subsystems it calls hold none.
 class frmMain {
  public:
   explicit frmMain(Platform platform) : p_(platform) {}
 
-  // Loads the form as the process starts; reports an error that stops start-up and ends.
-  void Start();
+  // Runs one event procedure. An error it does not trap shows the general error box, takes the
+  // tray icon away and ends the program with status 3.
+  void Raise(const std::function<void()>& event);
 
-  // Events.
+  // Loads the form as the process starts, under the same error handling as any event.
+  void Start() {
+    Raise([this] { Form_Load(); });
+  }
+
+  // Events, in the order they happen.
   void Form_Load();
   void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
   void mnuDisplayMode_Click(int16_t Index);
@@ -54,7 +52,6 @@ class frmMain {
   void ShowCurrentMode();
   // Returns the apply result it reported, for the exit status of the "/s" path.
   int32_t ChangeMode(const int32_t& modeIndex);
-  void ReportChangeResult(int32_t result);
   // The "/s" path: applies the mode named on the command line and ends the program.
   void CommandLineMode();
 
@@ -68,12 +65,15 @@ class frmMain {
   // Controls and form-level state.
   MenuArray mnuDisplayMode;
   std::vector<int32_t> MenuModeIndex;
-  ModeTable modeTable;
+  int16_t CommandBase = 0;  // the separator after the last mode item; the commands follow it
   std::u16string lblVersion = u"Ver";
   std::u16string lblCopyright;
   bool Visible = false;
 
  private:
+  void Fail(const RuntimeError& e);
+  void Hide();
+
   Platform p_;
   std::unique_ptr<clsTray> tray_;
   bool screenSaverOff_ = false;  // the Click handler's own flag: switched off by this program

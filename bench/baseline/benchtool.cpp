@@ -8,6 +8,7 @@
 // GetProcessMemoryInfo, and the committed private bytes found by walking the process's address
 // space with VirtualQueryEx (MEM_COMMIT and MEM_PRIVATE).
 #include <windows.h>
+// These two need the types windows.h declares.
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -44,7 +45,8 @@ int Memory(int count, char** names) {
       PROCESS_MEMORY_COUNTERS_EX counters;
       std::memset(&counters, 0, sizeof counters);
       counters.cb = sizeof counters;
-      if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+      if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                               sizeof counters)) {
         std::printf("%s pid=%lu private=%llu workingset=%llu committed_private=%llu\n", entry.szExeFile,
                     static_cast<unsigned long>(entry.th32ProcessID),
                     static_cast<unsigned long long>(counters.PrivateUsage),
@@ -90,7 +92,8 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "mem") == 0) {
     status = Memory(argc - 2, argv + 2);
   } else if (argc == 5 && std::strcmp(argv[1], "set") == 0) {
-    status = Set(std::strtoul(argv[2], nullptr, 10), std::strtoul(argv[3], nullptr, 10), std::strtoul(argv[4], nullptr, 10));
+    status = Set(std::strtoul(argv[2], nullptr, 10), std::strtoul(argv[3], nullptr, 10),
+                 std::strtoul(argv[4], nullptr, 10));
   } else if (argc == 2 && std::strcmp(argv[1], "get") == 0) {
     status = Get();
   } else {

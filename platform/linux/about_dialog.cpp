@@ -32,8 +32,9 @@ QString FirstInstalledFamily(const QStringList& families) {
   return families.isEmpty() ? QString() : families.last();
 }
 
-AboutDialog::AboutDialog() : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+AboutDialog::AboutDialog()
+    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QString::fromUtf16(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
   setWindowIcon(ProgramIcon());

@@ -1,21 +1,19 @@
 // velmora for X11 desktops: builds the platform over Qt and XRandR, loads frmMain hidden and
 // runs the event loop. "/s w,h,d" applies a mode and ends during start-up, as on Windows.
 #include <QApplication>
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "about_dialog.h"
-#include "app/runtime_error.h"
+#include "app/exit_status.h"
 #include "program_icon.h"
 #include "qt_gui_runtime.h"
 #include "qt_tray_shell.h"
 #include "signal_relay.h"
-#include "tray/cls_tray.h"
 #include "ui/frm_main.h"
 #include "x_display_settings.h"
 #include "x_system_calls.h"
@@ -44,27 +42,15 @@ int main(int argc, char** argv) {
   linuxp::QtGuiRuntime runtime(arguments, about);
   linuxp::QtTrayShell shell(runtime);
   frmMain form(Platform{display, shell, system, runtime});
-  runtime.AttachForm(&form);
 
-  // An error no procedure traps: the runtime reports it, takes the icon away and ends.
-  auto guarded = [&](auto&& handler) {
-    try {
-      handler();
-    } catch (const RuntimeError& e) {
-      runtime.MsgBox(ErrorBoxText(e), vbCritical);
-      if (form.HasTray()) form.Form_Unload();
-      runtime.End(kExitError);
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "velmora: %s\n", e.what());
-      if (form.HasTray()) form.Form_Unload();
-      runtime.End(kExitError);
-    }
-  };
+  // Every event runs under the form's error handling.
+  auto guarded = [&](const std::function<void()>& event) { form.Raise(event); };
 
   shell.onPointer = [&](int32_t message, int32_t code) {
-    if (message != WM_MOUSEMOVE) return;  // the form hears its icon only as pointer moves
-    const int16_t button = code == 0x204 ? 2 : 1;
-    guarded([&] { form.Form_MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f); });
+    if (message != api::WmMouseMove) return;  // the form hears its icon only as pointer moves
+    const int16_t button = code == api::WmRButtonDown ? 2 : 1;
+    guarded(
+        [&] { form.Form_MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f); });
   };
   runtime.beforeShow = [&] { linuxp::SkipTaskbar(x, static_cast<unsigned long>(about.winId())); };
   system.activateForm = [&] {

@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QImage>
-#include <QPainter>
 #include <QString>
 #include <QStringList>
 
@@ -54,32 +53,9 @@ QImage FromRows(int size) {
   return {};
 }
 
-// A plain stand-in of the same motif, drawn when no pixel rows are available.
-QImage Drawn(int size) {
-  QImage image(size, size, QImage::Format_ARGB32);
-  image.fill(Qt::transparent);
-  QPainter p(&image);
-  const qreal u = size / 16.0;
-  p.setPen(Qt::black);
-  p.setBrush(QColor(0xC0, 0xC0, 0xC0));
-  p.drawRect(QRectF(0, u, 16 * u - 1, 10 * u));
-  p.fillRect(QRectF(3 * u, 4 * u, 10 * u, 5 * u), QColor(0x00, 0x00, 0xFF));
-  p.setPen(QPen(QColor(0xFF, 0xFF, 0x00), 1.5 * u));
-  p.drawLine(QPointF(3.5 * u, 8.5 * u), QPointF(12.5 * u, 4.5 * u));
-  p.setPen(Qt::black);
-  p.setBrush(QColor(0xC0, 0xC0, 0xC0));
-  p.drawRect(QRectF(6 * u, 11 * u, 4 * u, 2 * u));
-  p.drawRect(QRectF(3 * u, 13 * u, 10 * u, 2 * u));
-  return image;
-}
-
 }  // namespace
 
-QPixmap ProgramIconImage(int size) {
-  QImage image = FromRows(size);
-  if (image.isNull()) image = Drawn(size);
-  return QPixmap::fromImage(image);
-}
+QPixmap ProgramIconImage(int size) { return QPixmap::fromImage(FromRows(size)); }
 
 QIcon ProgramIcon() {
   QIcon icon;

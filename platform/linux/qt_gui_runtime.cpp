@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringConverter>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -19,13 +18,11 @@
 #include "menu/menu_array.h"
 #include "program_icon.h"
 #include "search_folders.h"
-#include "ui/frm_main.h"
 
 namespace linuxp {
 namespace {
 
 constexpr int32_t kMiniIconHandle = 1;
-constexpr int32_t kErrFileNotFound = 53;
 // Where programs are looked for when PATH is not set, as the C library does.
 constexpr char kDefaultPath[] = "/usr/bin:/bin";
 
@@ -128,12 +125,10 @@ int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
 
 int32_t QtGuiRuntime::FormHwnd() { return static_cast<int32_t>(form_.winId()); }
 
-void QtGuiRuntime::SetFormVisible(bool visible) {
-  if (!visible) {
-    form_.hide();
-    return;
-  }
-  if (formState_) form_.SetTexts(ToQString(formState_->lblVersion), ToQString(formState_->lblCopyright));
+void QtGuiRuntime::HideForm() { form_.hide(); }
+
+void QtGuiRuntime::ShowForm(const std::u16string& version, const std::u16string& notice) {
+  form_.SetTexts(ToQString(version), ToQString(notice));
   if (!form_.isVisible() && beforeShow) beforeShow();
   form_.show();
   form_.raise();

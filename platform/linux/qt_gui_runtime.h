@@ -1,15 +1,12 @@
 #pragma once
 #include <QIcon>
 #include <QString>
-
 #include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/gui_runtime.h"
-
-class frmMain;
 
 namespace linuxp {
 
@@ -22,7 +19,6 @@ class QtGuiRuntime : public GuiRuntime {
   // arguments: the process arguments as started, the program path first.
   QtGuiRuntime(std::vector<std::string> arguments, AboutDialog& form);
 
-  void AttachForm(frmMain* form) { formState_ = form; }
   // Runs before the form is shown, while its window is still unmapped.
   std::function<void()> beforeShow;
 
@@ -35,7 +31,8 @@ class QtGuiRuntime : public GuiRuntime {
   int32_t Shell(const std::u16string& commandLine, int32_t windowStyle) override;
   int32_t PopupMenu(const MenuArray& menu) override;
   int32_t FormHwnd() override;
-  void SetFormVisible(bool visible) override;
+  void ShowForm(const std::u16string& version, const std::u16string& notice) override;
+  void HideForm() override;
   std::optional<Picture> MiniIconPicture() override;
   std::string ToAnsi(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
@@ -51,7 +48,6 @@ class QtGuiRuntime : public GuiRuntime {
  private:
   std::vector<std::string> arguments_;
   AboutDialog& form_;
-  frmMain* formState_ = nullptr;
   std::map<int32_t, QIcon> icons_;
 };
 

@@ -1,10 +1,10 @@
 #include "signal_relay.h"
 
-#include <QSocketNotifier>
-
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <QSocketNotifier>
+#include <csignal>
 
 namespace linuxp {
 namespace {

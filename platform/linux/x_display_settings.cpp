@@ -75,14 +75,16 @@ _XDisplay* OpenXDisplay(std::string& problem) {
   int event = 0, error = 0, major = 0, minor = 0;
   if (!XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
       (major == 1 && minor < 2)) {
-    problem = std::string("the X display \"") + name + "\" lacks the RandR 1.2 extension needed to change modes.";
+    problem =
+        std::string("the X display \"") + name + "\" lacks the RandR 1.2 extension needed to change modes.";
     XCloseDisplay(display);
     return nullptr;
   }
   return display;
 }
 
-XDisplaySettings::XDisplaySettings(_XDisplay* display) : display_(display), root_(DefaultRootWindow(display)) {}
+XDisplaySettings::XDisplaySettings(_XDisplay* display)
+    : display_(display), root_(DefaultRootWindow(display)) {}
 
 int32_t XDisplaySettings::RootBitsPerPixel() const {
   const int depth = DefaultDepth(display_, DefaultScreen(display_));
@@ -105,7 +107,8 @@ XDisplaySettings::Mode XDisplaySettings::Describe(const XRRModeInfo& info) {
   if (info.modeFlags & RR_DoubleScan) vTotal *= 2;
   if (info.modeFlags & RR_Interlace) vTotal /= 2;
   if (info.hTotal != 0 && vTotal != 0)
-    m.frequency = static_cast<uint32_t>(std::lround(static_cast<double>(info.dotClock) / (info.hTotal * vTotal)));
+    m.frequency =
+        static_cast<uint32_t>(std::lround(static_cast<double>(info.dotClock) / (info.hTotal * vTotal)));
   if (info.modeFlags & RR_Interlace) m.flags |= DM_INTERLACED;
   return m;
 }
@@ -152,11 +155,14 @@ XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) c
   return t;
 }
 
-void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName, DisplayModeRecord& record) const {
+void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName,
+                            DisplayModeRecord& record) const {
   std::memset(record.dmDeviceName, 0, sizeof record.dmDeviceName);
-  std::memcpy(record.dmDeviceName, outputName.data(), std::min(outputName.size(), sizeof record.dmDeviceName - 1));
+  std::memcpy(record.dmDeviceName, outputName.data(),
+              std::min(outputName.size(), sizeof record.dmDeviceName - 1));
   record.dmSize = sizeof(DisplayModeRecord);
-  record.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
+  record.dmFields =
+      api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
   record.dmBitsPerPel = RootBitsPerPixel();
   record.dmPelsWidth = mode.width;
   record.dmPelsHeight = mode.height;
@@ -165,7 +171,7 @@ void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName, Dis
 }
 
 int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
-  if (modeNum == ENUM_CURRENT_SETTINGS) {
+  if (modeNum == api::EnumCurrentSettings) {
     Resources res(XRRGetScreenResourcesCurrent(display_, root_));
     const Target t = FindTarget(res.get());
     if (!t.crtc) return 0;
@@ -195,17 +201,20 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
 }
 
 int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
-  if ((flags & ~(CDS_UPDATEREGISTRY | CDS_TEST)) != 0) return DISP_CHANGE_BADFLAGS;
-  if ((record.dmFields & DM_BITSPERPEL) && record.dmBitsPerPel != RootBitsPerPixel()) return DISP_CHANGE_BADMODE;
+  if ((flags & ~(api::CdsUpdateRegistry | CDS_TEST)) != 0) return api::DispChangeBadFlags;
+  if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != RootBitsPerPixel())
+    return api::DispChangeBadMode;
 
   Resources res(XRRGetScreenResourcesCurrent(display_, root_));
   const Target t = FindTarget(res.get());
-  if (!t.output || !t.crtc) return DISP_CHANGE_FAILED;
+  if (!t.output || !t.crtc) return api::DispChangeFailed;
   CrtcInfo crtc(XRRGetCrtcInfo(display_, res.get(), t.crtc));
-  if (!crtc) return DISP_CHANGE_FAILED;
+  if (!crtc) return api::DispChangeFailed;
 
-  const int32_t width = (record.dmFields & DM_PELSWIDTH) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
-  const int32_t height = (record.dmFields & DM_PELSHEIGHT) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
+  const int32_t width =
+      (record.dmFields & api::DmPelsWidth) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
+  const int32_t height =
+      (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
 
   // A listed mode of that size; the refresh rate the record carries wins among several.
   const Mode* target = nullptr;
@@ -217,8 +226,8 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
       break;
     }
   }
-  if (!target) return DISP_CHANGE_BADMODE;
-  if (flags & CDS_TEST) return DISP_CHANGE_SUCCESSFUL;
+  if (!target) return api::DispChangeBadMode;
+  if (flags & CDS_TEST) return api::DispChangeSuccessful;
 
   // The screen must hold every active CRTC: this one at its place with the new size, the
   // others as they are.
@@ -234,7 +243,7 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   XRRGetScreenSizeRange(display_, root_, &minW, &minH, &maxW, &maxH);
   screenW = std::max(screenW, minW);
   screenH = std::max(screenH, minH);
-  if (screenW > maxW || screenH > maxH) return DISP_CHANGE_FAILED;
+  if (screenW > maxW || screenH > maxH) return api::DispChangeFailed;
 
   const int screen = DefaultScreen(display_);
   const int curW = DisplayWidth(display_, screen), curH = DisplayHeight(display_, screen);
@@ -270,7 +279,7 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   XUngrabServer(display_);
   XSync(display_, False);
   // Nothing is stored for later sessions whatever the flags say: X has no stored default mode.
-  return ok ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
+  return ok ? api::DispChangeSuccessful : api::DispChangeFailed;
 }
 
 }  // namespace linuxp

@@ -1,9 +1,8 @@
 #include "x_system_calls.h"
 
 #include <QTimer>
-
 #include <memory>
-
+// Xlib's macros (Bool, Status) must come after every Qt header.
 #include <X11/Xlib.h>
 
 namespace linuxp {
@@ -50,8 +49,8 @@ void XSystemCalls::StartScreenSaver() {
   timer->start(kPollMs);
 }
 
-int32_t XSystemCalls::SystemParametersInfo(int32_t action, int32_t uiParam, int32_t /*fWinIni*/) {
-  if (action != SPI_SETSCREENSAVEACTIVE) return 0;
+int32_t XSystemCalls::SystemParameters(int32_t action, int32_t uiParam, int32_t /*fWinIni*/) {
+  if (action != api::SpiSetScreenSaveActive) return 0;
   int timeout = 0, interval = 0, preferBlanking = 0, allowExposures = 0;
   XGetScreenSaver(display_, &timeout, &interval, &preferBlanking, &allowExposures);
   int wanted = 0;

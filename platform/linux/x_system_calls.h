@@ -18,10 +18,10 @@ class XSystemCalls : public SystemCalls {
   int32_t SetForegroundWindow(int32_t hWnd) override;
   // Starts the X server's screen saver once no key or button is held down any more.
   void StartScreenSaver() override;
-  // SPI_SETSCREENSAVEACTIVE: 0 sets the server's screen-saver timeout to 0 (off), any other
+  // api::SpiSetScreenSaveActive: 0 sets the server's screen-saver timeout to 0 (off), any other
   // value restores the timeout it had before. Nonzero when the server took the setting. The
   // server keeps it until it ends; nothing is written for later sessions.
-  int32_t SystemParametersInfo(int32_t action, int32_t uiParam, int32_t fWinIni) override;
+  int32_t SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) override;
 
  private:
   _XDisplay* display_;

@@ -17,8 +17,8 @@ void SkipTaskbar(_XDisplay* display, unsigned long window) {
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) ==
-          Success &&
+  if (XGetWindowProperty(display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
+                         &data) == Success &&
       data) {
     if (format == 32) {
       const auto* existing = reinterpret_cast<const Atom*>(data);

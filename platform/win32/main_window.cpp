@@ -1,7 +1,6 @@
 #include "platform/win32/main_window.h"
 
-#include <exception>
-
+#include "app/exit_status.h"
 #include "app/version.h"
 #include "platform/win32/res/resource_ids.h"
 #include "platform/win32/system_folder.h"
@@ -181,20 +180,17 @@ void MainWindow::SetLabel(HWND label, const std::u16string& text, bool sizeToTex
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::RefreshLabels() {
-  if (!form_ || !hwnd_ || !cmdOK_) return;
-  SetLabel(lblVersion_, form_->lblVersion, true);
-  SetLabel(lblCopyright_, form_->lblCopyright, false);
+void MainWindow::SetTexts(const std::u16string& version, const std::u16string& notice) {
+  if (!hwnd_ || !cmdOK_) return;
+  SetLabel(lblVersion_, version, true);
+  SetLabel(lblCopyright_, notice, false);
 }
 
-// An error in an event procedure ends that event only; the program stays in the tray.
-template <typename Event>
-void MainWindow::Raise(Event&& event) {
+// The form's event procedures run under its error handling.
+void MainWindow::Raise(const std::function<void(frmMain&)>& event) {
   if (!form_) return;
-  try {
-    event(*form_);
-  } catch (const std::exception&) {
-  }
+  frmMain& form = *form_;
+  form.Raise([&] { event(form); });
 }
 
 // The tray icon reports through this message too: its mouse-message code arrives as the

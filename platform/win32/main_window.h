@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "platform/win32/handles.h"
@@ -30,8 +31,8 @@ class MainWindow {
   HWND Hwnd() const { return hwnd_; }
   // The 16x16 program icon that picMiniIcon holds: the tray icon.
   HICON MiniIcon() const { return smallIcon_.get(); }
-  // Copies the form's lblVersion and lblCopyright texts into the labels, once they exist.
-  void RefreshLabels();
+  // Puts the version and notice texts into their labels, once the labels exist.
+  void SetTexts(const std::u16string& version, const std::u16string& notice);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -43,8 +44,7 @@ class MainWindow {
   HFONT MakeFont(const std::u16string& face, int hundredthsOfPoint, int weight, BYTE charset);
   void SetLabel(HWND label, const std::u16string& text, bool sizeToText);
   void MouseMove(WPARAM wParam, LPARAM lParam);
-  template <typename Event>
-  void Raise(Event&& event);
+  void Raise(const std::function<void(frmMain&)>& event);
 
   HINSTANCE instance_;
   WinGuiRuntime& runtime_;

@@ -98,13 +98,15 @@ int32_t WinGuiRuntime::PopupMenu(const MenuArray& menu) {
 
 int32_t WinGuiRuntime::FormHwnd() { return HandleToInt32(Form()); }
 
-void WinGuiRuntime::SetFormVisible(bool visible) {
+void WinGuiRuntime::ShowForm(const std::u16string& version, const std::u16string& notice) {
   if (!window_) return;
-  if (visible) {
-    window_->EnsureControls();
-    window_->RefreshLabels();
-  }
-  ShowWindow(window_->Hwnd(), visible ? SW_SHOWNORMAL : SW_HIDE);
+  window_->EnsureControls();
+  window_->SetTexts(version, notice);
+  ShowWindow(window_->Hwnd(), SW_SHOWNORMAL);
+}
+
+void WinGuiRuntime::HideForm() {
+  if (window_) ShowWindow(window_->Hwnd(), SW_HIDE);
 }
 
 std::optional<Picture> WinGuiRuntime::MiniIconPicture() {

@@ -19,7 +19,8 @@ class WinGuiRuntime final : public GuiRuntime {
   int32_t Shell(const std::u16string& commandLine, int32_t windowStyle) override;
   int32_t PopupMenu(const MenuArray& menu) override;
   int32_t FormHwnd() override;
-  void SetFormVisible(bool visible) override;
+  void ShowForm(const std::u16string& version, const std::u16string& notice) override;
+  void HideForm() override;
   std::optional<Picture> MiniIconPicture() override;
   std::string ToAnsi(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;

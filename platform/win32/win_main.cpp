@@ -1,4 +1,5 @@
 // Velmora.exe: builds the Windows platform, loads frmMain hidden and runs the message loop.
+#include "app/exit_status.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/system_folder.h"
 #include "platform/win32/win_display_settings.h"

@@ -1,105 +1,87 @@
+// The platform as the tests script it. End throws ProgramEnded, so a test sees the process end
+// where it would. The code page is a made-up double-byte one: ASCII as is, any other character
+// as 0x80 and its two bytes, so that a field can cut a character in half.
 #pragma once
-#include <cstdint>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "menu/menu_array.h"
 #include "platform/platform.h"
 
-// A display mode as the fake driver lists it.
 DisplayModeRecord Mode(int32_t width, int32_t height, int32_t depth, uint32_t frequency = 60);
 
-// A scripted display driver: a list of modes, a mode in force and the codes apply returns.
-class FakeDisplay : public DisplaySettings {
- public:
-  std::vector<DisplayModeRecord> modes;
+struct FakeDisplay : DisplaySettings {
+  std::vector<DisplayModeRecord> modes, applied;
   DisplayModeRecord current = Mode(800, 600, 32);
-  bool readCurrentFails = false;        // the read-current call fills nothing
-  std::vector<int32_t> changeResults;   // consumed in order; 0 once empty
-  std::vector<DisplayModeRecord> applied;
-  std::vector<int32_t> appliedFlags;
-  std::vector<int32_t> enumerated;      // every mode number asked for, in order
-
+  std::vector<int32_t> changeResults, appliedFlags;  // results are consumed in order; 0 once empty
   int32_t Enumerate(int32_t modeNum, DisplayModeRecord& record) override;
   int32_t Change(DisplayModeRecord& record, int32_t flags) override;
 };
 
-// Records every Shell_NotifyIconA call with the exact bytes it was given.
-class FakeShell : public TrayShell {
- public:
-  struct Call {
-    int32_t message;
-    NotifyIconBuffer data;
-  };
-  std::vector<Call> calls;
-  int32_t result = 1;
-  int32_t NotifyIcon(int32_t message, NotifyIconBuffer& data) override;
-  // The icons the shell shows now, by (hWnd, uID), from the calls it accepted.
-  int VisibleIcons() const;
+struct FakeShell : TrayShell {
+  std::vector<std::pair<int32_t, NotifyIconBuffer>> calls;
+  int32_t NotifyIcon(int32_t message, NotifyIconBuffer& data) override {
+    return calls.emplace_back(message, data), 1;
+  }
+  int Count(int32_t message) const {
+    return static_cast<int>(
+        std::count_if(calls.begin(), calls.end(), [&](auto& c) { return c.first == message; }));
+  }
 };
 
-class FakeSystem : public SystemCalls {
- public:
-  std::vector<int32_t> foreground;
+struct FakeSystem : SystemCalls {
+  std::vector<int32_t> foreground, saverActive;  // saverActive: uiParam of each accepted-form call
   int screenSaverStarts = 0;
-  struct SpiCall {
-    int32_t action, uiParam, fWinIni;
-  };
-  std::vector<SpiCall> spiCalls;
   int32_t spiResult = 1;
-
-  int32_t SetForegroundWindow(int32_t hWnd) override;
+  int32_t SetForegroundWindow(int32_t hWnd) override { return foreground.push_back(hWnd), 1; }
   void StartScreenSaver() override { ++screenSaverStarts; }
-  int32_t SystemParametersInfo(int32_t action, int32_t uiParam, int32_t fWinIni) override;
+  int32_t SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) override {
+    return action == api::SpiSetScreenSaveActive && fWinIni == api::SpifUpdateIniFile
+           ? saverActive.push_back(uiParam),
+           spiResult : 0;
+  }
 };
 
-// Thrown by the fake End so that a test sees the process end where it would.
 struct ProgramEnded {
   int exitCode;
 };
 
-class FakeRuntime : public GuiRuntime {
- public:
-  struct Box {
-    std::u16string prompt;
-    int32_t buttons;
-  };
-  std::vector<Box> boxes;
-  std::function<void()> onMsgBox;  // runs while the box is up
-  float twipsPerPixel = 15.0f;
+struct FakeRuntime : GuiRuntime {
+  std::vector<std::pair<std::u16string, int32_t>> boxes;  // prompt and buttons
+  std::function<void()> onMsgBox, onDoEvents;             // while a box is up; once, while events run
+  std::function<int32_t(const MenuArray&)> onPopup;       // the user's choice; none: -1
+  std::vector<std::vector<MenuArray::Element>> popups;    // the menu as each popup showed it
+  std::vector<std::u16string> launches, shown;            // shown: "hide", or "version|notice"
   std::u16string command;
-  int doEventsCalls = 0;
-  std::function<void()> onDoEvents;  // events delivered while the program lets them run
-  struct Launch {
-    std::u16string commandLine;
-    int32_t style;
-  };
-  std::vector<Launch> launches;
+  float twipsPerPixel = 15.0f;
   bool launchFails = false;
-  std::vector<std::vector<MenuArray::Element>> popups;  // the menu as each popup showed it
-  std::function<int32_t(const MenuArray&)> onPopup;     // the user's choice; none: -1
-  int32_t hWnd = 0x1234;
-  std::vector<bool> visibility;  // every SetFormVisible
   std::optional<Picture> miniIcon = Picture{0x5678};
-  std::vector<std::string> log;  // "MsgBox", "Popup", "Visible" in call order
 
   int32_t MsgBox(const std::u16string& prompt, int32_t buttons) override;
   float TwipsPerPixelX() override { return twipsPerPixel; }
   std::u16string Command() override { return command; }
-  void DoEvents() override;
+  void DoEvents() override {
+    if (auto pending = std::exchange(onDoEvents, nullptr)) pending();
+  }
   int32_t Shell(const std::u16string& commandLine, int32_t windowStyle) override;
-  int32_t PopupMenu(const MenuArray& menu) override;
-  int32_t FormHwnd() override { return hWnd; }
-  void SetFormVisible(bool visible) override;
+  int32_t PopupMenu(const MenuArray& m) override {
+    return popups.push_back(m.Elements()), onPopup ? onPopup(m) : -1;
+  }
+  int32_t FormHwnd() override { return 0x1234; }
+  void ShowForm(const std::u16string& version, const std::u16string& notice) override {
+    shown.push_back(version + u"|" + notice);
+  }
+  void HideForm() override { shown.push_back(u"hide"); }
   std::optional<Picture> MiniIconPicture() override { return miniIcon; }
-  std::string ToAnsi(std::u16string_view text) override;  // code page 932
+  std::string ToAnsi(std::u16string_view text) override;
   std::u16string FromAnsi(std::string_view bytes) override;
   [[noreturn]] void End(int exitCode) override { throw ProgramEnded{exitCode}; }
 };
 
-// The four fakes, wired as the program's platform.
 struct FakePlatform {
   FakeDisplay display;
   FakeShell shell;
@@ -108,5 +90,7 @@ struct FakePlatform {
   Platform platform() { return {display, shell, system, runtime}; }
 };
 
-// UTF-8 test text to the program's UTF-16.
-std::u16string U16(std::string_view utf8);
+// Runs a procedure that may end the program: the exit status, or -1 when it did not end.
+int ExitStatusOf(const std::function<void()>& run);
+// Runs a procedure that may raise a runtime error: its number, or 0 when it raised none.
+int32_t ErrorNumberOf(const std::function<void()>& run);

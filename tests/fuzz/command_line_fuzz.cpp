@@ -14,19 +14,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "app/module.h"
+#include "app/exit_status.h"
 #include "app/runtime_error.h"
-#include "fake/change_results.h"
+#include "display/mode_change.h"
 #include "fake/fake_platform.h"
 #include "menu/mode_menu.h"
 #include "ui/frm_main.h"
 
 namespace {
 
-const std::u16string kSyntaxBox = u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
+const std::u16string kSyntaxBox =
+    u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。";
 const std::u16string kOverflowDescription = u"オーバーフローしました。";
 
 struct Offered {
@@ -43,9 +45,9 @@ constexpr int16_t kCommandBase = 4;
   std::abort();
 }
 
-#define CHECK(cond)                                 \
-  do {                                              \
-    if (!(cond)) Fail(#cond, command);              \
+#define CHECK(cond)                    \
+  do {                                 \
+    if (!(cond)) Fail(#cond, command); \
   } while (0)
 
 std::u16string FromUtf16Units(const uint8_t* data, size_t size) {
@@ -63,12 +65,17 @@ std::u16string FromUtf8(const uint8_t* data, size_t size) {
     const uint8_t b = data[i];
     uint32_t cp = 0xFFFD;
     size_t need = 0;
-    if (b < 0x80) cp = b;
-    else if ((b & 0xE0) == 0xC0) cp = b & 0x1F, need = 1;
-    else if ((b & 0xF0) == 0xE0) cp = b & 0x0F, need = 2;
-    else if ((b & 0xF8) == 0xF0) cp = b & 0x07, need = 3;
+    if (b < 0x80)
+      cp = b;
+    else if ((b & 0xE0) == 0xC0)
+      cp = b & 0x1F, need = 1;
+    else if ((b & 0xF0) == 0xE0)
+      cp = b & 0x0F, need = 2;
+    else if ((b & 0xF8) == 0xF0)
+      cp = b & 0x07, need = 3;
     size_t k = 1;
-    for (; k <= need && i + k < size && (data[i + k] & 0xC0) == 0x80; ++k) cp = (cp << 6) | (data[i + k] & 0x3F);
+    for (; k <= need && i + k < size && (data[i + k] & 0xC0) == 0x80; ++k)
+      cp = (cp << 6) | (data[i + k] & 0x3F);
     if (k <= need) cp = 0xFFFD, k = 1;  // cut or malformed sequence: one replacement, go on after the lead
     i += k;
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
@@ -83,7 +90,9 @@ std::u16string FromUtf8(const uint8_t* data, size_t size) {
   return out;
 }
 
-bool StartsWith(const std::u16string& s, const std::u16string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::u16string& s, const std::u16string& prefix) {
+  return s.compare(0, prefix.size(), prefix) == 0;
+}
 
 // The general error box: five lines, the source, a decimal number, a description, the version.
 // Returns the error number, or -1 when the text does not have that shape.
@@ -110,19 +119,22 @@ int64_t GeneralBoxNumber(const std::u16string& text, std::u16string* description
   return number;
 }
 
-void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
+// Every code the display can answer to an apply, the documented ones and a few beyond.
+constexpr int32_t kChangeResults[] = {0, 1, -1, -2, -3, -4, -5, 2, -6, INT32_MAX, INT32_MIN};
+
+void RunOnce(const std::u16string& command, int32_t result) {
   FakePlatform fake;
-  fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16), Mode(800, 600, 32, 60),
+  fake.display.modes = {Mode(1024, 768, 16), Mode(640, 400, 16),     Mode(800, 600, 32, 60),
                         Mode(640, 480, 16),  Mode(800, 600, 32, 75), Mode(1024, 768, 4)};
   fake.display.current = Mode(800, 600, 32);
-  fake.display.changeResults = {result.code};
+  fake.display.changeResults = {result};
   fake.runtime.command = command;
   frmMain form(fake.platform());
 
   bool ended = false;
   int exitCode = -1;
   try {
-    form.Form_Load();
+    form.Start();
   } catch (const ProgramEnded& e) {
     ended = true;
     exitCode = e.exitCode;
@@ -131,7 +143,7 @@ void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
   }
 
   // The menu is the one start-up built, whatever the command line did.
-  CHECK(Module::CommandBase == kCommandBase);
+  CHECK(form.CommandBase == kCommandBase);
   CHECK(form.mnuDisplayMode.UBound() == kCommandBase + 7);
   int ticks = 0;
   for (int16_t i = 0; i < kCommandBase; ++i) {
@@ -143,25 +155,26 @@ void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
   CHECK(ticks <= 1);
   for (int16_t k = 0; k <= 7; ++k) {
     const int16_t at = static_cast<int16_t>(kCommandBase + k);
-    CHECK(form.mnuDisplayMode.Caption(at) == (k == 0 ? std::u16string(u"-") : std::u16string(kCommandCaptions[k - 1])));
+    CHECK(form.mnuDisplayMode.Caption(at) ==
+          (k == 0 ? std::u16string(u"-") : std::u16string(kCommandCaptions[k - 1])));
     CHECK(!form.mnuDisplayMode.Checked(at));
   }
-  CHECK(fake.runtime.visibility.empty());  // no window but message boxes
+  CHECK(fake.runtime.shown.empty());  // no window but message boxes
   CHECK(fake.runtime.popups.empty());
-  CHECK(!fake.shell.calls.empty() && fake.shell.calls.front().message == NIM_ADD);
+  CHECK(!fake.shell.calls.empty() && fake.shell.calls.front().first == api::NimAdd);
 
   const bool hasSwitch = command.find(u"/s") != std::u16string::npos;
   CHECK(ended == hasSwitch);
   if (!hasSwitch) {
-    CHECK(fake.shell.VisibleIcons() == 1);
+    CHECK(fake.shell.Count(api::NimAdd) == 1 && fake.shell.Count(api::NimDelete) == 0);
     CHECK(fake.runtime.boxes.empty());
     CHECK(fake.display.applied.empty());
     return;
   }
 
   // The "/s" path: the icon is gone, at most one box, at most one mode applied.
-  CHECK(fake.shell.VisibleIcons() == 0);
-  CHECK(fake.shell.calls.back().message == NIM_DELETE);
+  CHECK(fake.shell.Count(api::NimAdd) == 1 && fake.shell.Count(api::NimDelete) == 1);
+  CHECK(fake.shell.calls.back().first == api::NimDelete);
   CHECK(!form.HasTray());
   CHECK(fake.runtime.boxes.size() <= 1);
   CHECK(fake.display.applied.size() <= 1);
@@ -171,55 +184,56 @@ void RunOnce(const std::u16string& command, const ChangeResultCase& result) {
     const DisplayModeRecord& r = fake.display.applied[0];
     bool offered = false;
     for (const Offered& m : kMenuModes)
-      offered = offered || (m.width != 0 && r.dmPelsWidth == m.width && r.dmPelsHeight == m.height && r.dmBitsPerPel == m.depth);
+      offered = offered || (m.width != 0 && r.dmPelsWidth == m.width && r.dmPelsHeight == m.height &&
+                            r.dmBitsPerPel == m.depth);
     CHECK(offered);
-    CHECK(r.dmFields == (DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT));
-    CHECK(fake.display.appliedFlags[0] == CDS_UPDATEREGISTRY);
+    CHECK(r.dmFields == (api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight));
+    CHECK(fake.display.appliedFlags[0] == api::CdsUpdateRegistry);
   }
 
   // Without a comma the width text cannot be taken: always the syntax box.
   if (command.find(u',') == std::u16string::npos) {
     CHECK(fake.runtime.boxes.size() == 1);
-    CHECK(fake.runtime.boxes[0].prompt == kSyntaxBox);
+    CHECK(fake.runtime.boxes[0].first == kSyntaxBox);
   }
 
   if (fake.runtime.boxes.empty()) {
     if (applied) {
-      CHECK(result.message == nullptr);
-      CHECK(exitCode == (result.code == 0 ? kExitOk : kExitNotApplied));
+      CHECK(ChangeResultMessage(result) == nullptr);
+      CHECK(exitCode == (result == 0 ? kExitOk : kExitNotApplied));
     } else {
       CHECK(exitCode == kExitNoMatch);
     }
     return;
   }
 
-  const FakeRuntime::Box& box = fake.runtime.boxes[0];
+  const auto& [prompt, buttons] = fake.runtime.boxes[0];
   std::u16string description;
-  if (box.prompt == kSyntaxBox) {
-    CHECK(box.buttons == vbCritical);
+  if (prompt == kSyntaxBox) {
+    CHECK(buttons == vbCritical);
     CHECK(!applied);
     CHECK(exitCode == kExitSyntax);
-  } else if (const int64_t number = GeneralBoxNumber(box.prompt, &description); number >= 0) {
-    CHECK(box.buttons == vbCritical);
+  } else if (const int64_t number = GeneralBoxNumber(prompt, &description); number >= 0) {
+    CHECK(buttons == vbCritical);
     CHECK(!applied);
     CHECK(exitCode == kExitError);
     // Over the fake platform the only error besides the syntax error is a number out of range.
     CHECK(number == kErrOverflow);
     CHECK(description == kOverflowDescription);
-    CHECK(box.prompt.find(u"オブジェクト : Velmora\r\n") != std::u16string::npos);
+    CHECK(prompt.find(u"オブジェクト : Velmora\r\n") != std::u16string::npos);
   } else {
     // Otherwise it must be the display-change message for the code the display returned.
     CHECK(applied);
-    CHECK(result.message != nullptr && box.prompt == result.message);
-    CHECK(box.buttons == vbOKOnly);
-    CHECK(exitCode == kExitNotApplied);
+    CHECK(ChangeResultMessage(result) != nullptr && prompt == ChangeResultMessage(result));
+    CHECK(buttons == vbOKOnly);
+    CHECK(exitCode == (result == api::DispChangeRestart ? kExitRestart : kExitNotApplied));
   }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const ChangeResultCase& result = kChangeResults[size % (sizeof(kChangeResults) / sizeof(kChangeResults[0]))];
+  const int32_t result = kChangeResults[size % std::size(kChangeResults)];
   RunOnce(FromUtf8(data, size), result);
   RunOnce(FromUtf16Units(data, size), result);
   return 0;

@@ -21,14 +21,14 @@ MAKER = "Velmora開発チーム"
 STRINGS = [
     ("Comments", "Windows2000でも解像度をダイレクトに変えたくて作ったんだよ"),
     ("CompanyName", MAKER),
-    ("FileDescription", None),  # Japanese wording of our own; checked separately
-    ("FileVersion", "1.90"),
-    ("InternalName", "Velmora"),
     ("LegalCopyright", MAKER),
     ("LegalTrademarks", MAKER),
-    ("OriginalFilename", "Velmora.exe"),
+    ("FileDescription", None),  # Japanese wording of our own; checked separately
     ("ProductName", "Velmora"),
+    ("InternalName", "Velmora"),
+    ("FileVersion", "1.90"),
     ("ProductVersion", "1.90"),
+    ("OriginalFilename", "Velmora.exe"),
 ]
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "comctl32.dll", "msvcrt.dll", "advapi32.dll"}
 VERSION_1_90 = (1 << 16) | 90

@@ -1,0 +1,12 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/display_settings.h"
+
+// Applies the mode listed at modeIndex with its width, height and depth, and stores it as the
+// default. Returns the service's api::DispChange* code.
+int32_t ApplyMode(DisplaySettings& display, int32_t modeIndex);
+
+// The message box text for an apply result; nullptr when the result says nothing (success,
+// api::DispChangeBadFlags and codes the service does not document).
+const char16_t* ChangeResultMessage(int32_t result);
