@@ -29,7 +29,7 @@ ABOUT_TEXTS = ["OK", "Velmora", "Ver 1.90", "\u3000画面の解像度と色数�
 def test_menu():
     with WineSession("menu") as s:
         proc, icon = s.resident()
-        # Which presses open the menu is the unit tests' (pointer_events_test).
+        # Which presses open the menu is the unit tests' (form_test).
         s.click(icon, 3)
         check_equal(shown(s.menu()), MENU, "the menu a right click opens")
         s.screenshot("menu_open")
