@@ -3,7 +3,7 @@
 A test opens a session (`with WineSession("name") as s:` or `with X11Session("name") as s:`): its own Xvfb on a
 display number the server picks, a private temporary folder and every process it starts, all ended by their
 ids when the block ends, also when the test failed. Both sessions read the menu the program shows the same way,
-as Item records, through a reader that runs inside the program's process: tests/driver/menuspy.cpp under Wine,
+as lines of text (see menu()), through a reader that runs inside the program's process: tests/driver/menuspy.cpp under Wine,
 tests/linux/menu_reader.cpp (LD_PRELOAD) for the X11 build. Only the Python standard library is used.
 
 Run a test file's tests with main({name: function}): `python3 test_x.py [WORD...]` runs those whose names
@@ -95,23 +95,19 @@ def check_icon(image, size):
         check(tuple(raw[4 * i + 4 - len(want): 4 * i + 4]) == want, f"{size}x{size} icon, pixel {i}")
 
 
-def shown(items):
-    """A menu as the user reads it: "-" for a separator, "* " before the ticked item's caption."""
-    return ["-" if it.separator else ("* " if it.checked else "") + it.caption for it in items]
-
-
 def unescape(text):
     """A text field of a reader or the driver: TAB, CR and LF come written as \\t, \\r and \\n."""
     return text.replace("\\t", "\t").replace("\\r", "\r").replace("\\n", "\n")
 
 
-class Item:
-    """One line "item sep|text CHECKED HILITE CAPTION" of a menu reader."""
+def menu_items(lines):
+    """A reader's "item TEXT" lines as the user reads the menu: "-" for a separator, "* " before the ticked
+    item's caption."""
+    return [unescape(line[5:]) for line in lines if line.startswith("item ")]
 
-    def __init__(self, line):
-        _, kind, checked, hilite, text = (line + " ").split(" ", 4)
-        self.separator, self.checked, self.hilite = kind == "sep", checked == "1", hilite == "1"
-        self.caption = unescape(text[:-1])
+
+def selectable(items):
+    return [item.removeprefix("* ") for item in items if item != "-"]
 
 
 class Session:
@@ -317,8 +313,8 @@ class WineSession(Session):
         return [unescape(line[9:]) for line in self.driver("windows") if line.startswith("window 1 ")]
 
     def menu(self):
-        """The items of the open popup menu."""
-        return [Item(line) for line in self.driver("menu") if line.startswith("item ")]
+        """The items of the open popup menu (see menu_items)."""
+        return menu_items(self.driver("menu"))
 
     def click(self, icon, button=3):
         """A real click through the X server on the icon: button 1 left, 3 right."""
@@ -327,9 +323,8 @@ class WineSession(Session):
     def choose(self, text):
         """Chooses the item of the open popup whose caption is text (or starts so) with Down presses and Enter."""
         items = self.menu()
-        selectable = [it.caption for it in items if not it.separator]
-        hits = [i for i, c in enumerate(selectable) if c.startswith(text)]
-        check(len(hits) == 1, f"no item {text!r} in {shown(items)}")
+        hits = [i for i, c in enumerate(selectable(items)) if c.startswith(text)]
+        check(len(hits) == 1, f"no item {text!r} in {items}")
         self.driver("keys", *["down"] * (hits[0] + 1), "return")
 
     def icons(self):
@@ -451,7 +446,7 @@ class X11Session(Session):
         lines = answer.read_text(encoding="utf-8").splitlines()
         answer.unlink()
         tips = [unescape(line[4:]) for line in lines if line.startswith("tip ")]
-        return [Item(line) for line in lines if line.startswith("item ")], tips[0] if tips else None
+        return menu_items(lines), tips[0] if tips else None
 
     def windows(self):
         """(id, x, y, width, height, viewable) of every window of velmora."""
@@ -478,7 +473,7 @@ class X11Session(Session):
 
     def choose(self, text):
         items = self.open_menu()
-        index = [it.caption for it in items if not it.separator].index(text)
+        index = selectable(items).index(text)
         self.xdotool("key", *["Down"] * (index + 1), "Return")
         wait_for(lambda: not self.read()[0], 10, "the menu to close")
 

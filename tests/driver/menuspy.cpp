@@ -1,7 +1,8 @@
 // menuspy.dll: loaded into another process by velmora_driver (CreateRemoteThread + LoadLibraryA), it reads
 // what Wine lets only that process read, writes it in UTF-8 to %TEMP%\velmora_menuspy.txt and unloads itself.
 // %TEMP%\velmora_menuspy.req names what to read:
-//   "menu" (in Velmora's process): the open popup menu, "item sep|text CHECKED HILITE CAPTION" a line
+//   "menu" (in Velmora's process): the open popup menu, "item TEXT" a line: "-" for a separator, "* "
+//   before a ticked item's caption
 //   "tray" (in the shell's process): the notification icons' tooltips, "icon L T R B TIP" (screen
 //   coordinates)
 // then "end". TAB, CR and LF in a text are written as \t, \r and \n.
@@ -13,16 +14,9 @@
 #include <fstream>
 #include <string>
 
-namespace {
+#include "text_field.h"
 
-std::string Field(const wchar_t* text) {
-  char utf8[2048] = {};
-  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
-  std::string out;
-  for (const char* p = utf8; *p; ++p)
-    out += *p == '\t' ? "\\t" : *p == '\r' ? "\\r" : *p == '\n' ? "\\n" : std::string(1, *p);
-  return out;
-}
+namespace {
 
 BOOL CALLBACK ReadPopup(HWND hwnd, LPARAM lp) {
   char cls[16] = {};
@@ -40,9 +34,8 @@ BOOL CALLBACK ReadPopup(HWND hwnd, LPARAM lp) {
     info.dwTypeData = text;
     info.cch = 511;
     GetMenuItemInfoW(menu, i, TRUE, &info);
-    out += std::string("item ") + (info.fType & MFT_SEPARATOR ? "sep " : "text ") +
-           (info.fState & MFS_CHECKED ? "1 " : "0 ") + (info.fState & MFS_HILITE ? "1 " : "0 ") +
-           Field(text) + "\n";
+    const std::string shown = (info.fState & MFS_CHECKED ? "* " : "") + TextField(text);
+    out += "item " + (info.fType & MFT_SEPARATOR ? "-" : shown) + "\n";
   }
   return FALSE;
 }
@@ -66,15 +59,9 @@ BOOL CALLBACK ReadTooltips(HWND hwnd, LPARAM lp) {
     MapWindowPoints(owner, nullptr, reinterpret_cast<POINT*>(&r), 2);
     *reinterpret_cast<std::string*>(lp) += "icon " + std::to_string(r.left) + " " + std::to_string(r.top) +
                                            " " + std::to_string(r.right) + " " + std::to_string(r.bottom) +
-                                           " " + Field(text) + "\n";
+                                           " " + TextField(text) + "\n";
   }
   return TRUE;
-}
-
-std::string TempFile(const char* name) {
-  char dir[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + name;
 }
 
 DWORD WINAPI Worker(LPVOID module) {

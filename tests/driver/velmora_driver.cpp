@@ -6,17 +6,16 @@
 //                    "child VISIBLE TEXT" for each of its controls
 //   windows          Velmora's top-level windows: "window VISIBLE CLASS TITLE"
 //   click CODE       post the tray callback WM_MOUSEMOVE(1, CODE): 513 left press, 516 right press
-//   menu             the open popup, read by menuspy.dll inside Velmora: "item sep|text CHECKED HILITE
-//   CAPTION" keys KEY...      post down, up, return or escape to the open popup; after return or escape wait
-//   until
+//   menu             the open popup, read by menuspy.dll inside Velmora: "item TEXT" a line ("-" for a
+//                    separator, "* " before the ticked caption)
+//   keys KEY...      post down, up, return or escape to the open popup; after return or escape wait until
 //                    it closes
 //   popups N         open the popup N times by the tray callback and close it with Esc
 //   msgbox           Velmora's message box: "caption T", "rect L T R B", "icon 0|1", "text T", "button T"
 //   msgbox-ok        press OK in it and wait until it closes
 //   mode             "current W H D" and "stored W H D"
-//   watch-display    "ready", then "change W H D stored W H D" (the mode in force and the stored one) for
-//   each
-//                    WM_DISPLAYCHANGE, until standard input ends
+//   watch-display    "ready", then "change W H D stored W H D" (the mode in force and the stored one)
+//                    for each WM_DISPLAYCHANGE, until standard input ends
 //   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; post "TaskbarCreated"
 //   tray-icons       the shell's icons, read by menuspy.dll inside the shell: "icon L T R B TOOLTIP"
 //   tray-forget      remove Velmora's icon from the shell, as a restarted shell has lost it
@@ -35,6 +34,8 @@
 #include <string>
 #include <vector>
 
+#include "text_field.h"
+
 namespace {
 
 constexpr DWORD kTimeoutMs = 15000;
@@ -44,25 +45,16 @@ void Out(const std::string& line) {
   std::fflush(stdout);
 }
 
-std::string Text(const wchar_t* w) {
-  char utf8[4096] = {};
-  WideCharToMultiByte(CP_UTF8, 0, w, -1, utf8, sizeof utf8 - 1, nullptr, nullptr);
-  std::string out;
-  for (const char* p = utf8; *p; ++p)
-    out += *p == '\t' ? "\\t" : *p == '\r' ? "\\r" : *p == '\n' ? "\\n" : std::string(1, *p);
-  return out;
-}
-
 std::string TextOf(HWND h) {
   wchar_t buf[2048] = {};
   GetWindowTextW(h, buf, 2047);
-  return Text(buf);
+  return TextField(buf);
 }
 
 std::string ClassOf(HWND h) {
   wchar_t cls[64] = {};
   GetClassNameW(h, cls, 63);
-  return Text(cls);
+  return TextField(cls);
 }
 
 std::string Rect(RECT r) {
@@ -132,12 +124,6 @@ HWND NeedWindow(const char* cls) {
 
 bool WaitClosed(const char* cls) {
   return WaitFor([cls] { return VelmoraWindow(cls) == nullptr; });
-}
-
-std::string TempFile(const char* name) {
-  char dir[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, dir);
-  return std::string(dir) + name;
 }
 
 std::string ReadFileText(const std::string& path) {

@@ -34,7 +34,7 @@ def test_display_properties():
         time.sleep(1)
         check(proc.poll() is None, "Velmora ended")
         s.click(wait_for(lambda: s.icons() or None, 10, "the tray icon")[0])
-        check(DISPLAY_PROPERTIES in [it.caption for it in s.menu()], "the menu opens again")
+        check(DISPLAY_PROPERTIES in s.menu(), "the menu opens again")
 
 
 if __name__ == "__main__":

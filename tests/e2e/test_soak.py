@@ -8,10 +8,10 @@ import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import WineSession, check, check_equal, log, main, wait_for  # noqa: E402
+from harness import WineSession, check, check_equal, log, main, selectable, wait_for  # noqa: E402
 from test_menu import MENU  # noqa: E402
 
-SELECTABLE = [item.lstrip("* ") for item in MENU if item != "-"]
+SELECTABLE = selectable(MENU)
 SWITCHES = [((800, 600, 32), "800x600ピクセル\t32ビット"), ((1024, 768, 16), "1024x768ピクセル\t16ビット")]
 
 # A sound run grows by well under 1 MiB resident; a popup menu left undestroyed each time adds about 2 MiB over

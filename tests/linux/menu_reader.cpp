@@ -2,7 +2,7 @@
 // named by VELMORA_READER_REQUEST appears, it removes it and writes, in velmora's user-interface thread, what
 // the user sees to that name + ".out" (written aside and renamed, so that a reader sees all of it or
 // nothing):
-//   item sep|text CHECKED HILITE CAPTION   for each item of the open popup menu
+//   item TEXT     for each item of the open popup menu: "-" for a separator, "* " before a ticked caption
 //   tip TOOLTIP                             for the tray icon
 // A TAB in a text is written as \t, a line break as \n.
 #include <QAction>
@@ -24,11 +24,7 @@ void Answer(const QString& request) {
   QString out;
   if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
     for (QAction* a : menu->actions())
-      out += QStringLiteral("item %1 %2 %3 %4\n")
-                 .arg(a->isSeparator() ? "sep" : "text")
-                 .arg(a->isChecked() ? 1 : 0)
-                 .arg(menu->activeAction() == a ? 1 : 0)
-                 .arg(Field(a->text()));
+      out += "item " + (a->isSeparator() ? "-" : (a->isChecked() ? "* " : "") + Field(a->text())) + '\n';
   }
   // Qt draws the icon of an XEmbed tray in a widget of this class, which carries the tooltip.
   for (QWidget* w : QApplication::topLevelWidgets())
