@@ -100,6 +100,11 @@ def unescape(text):
     return text.replace("\\t", "\t").replace("\\r", "\r").replace("\\n", "\n")
 
 
+# The items below the modes in the tray menu, on both platforms.
+MENU_COMMANDS = ["-", "スクリーンセーバ起動", "スクリーンセーバを無効にする", "-", "画面のプロパティを開く", "バージョン情報",
+                 "-", "終了"]
+
+
 def menu_items(lines):
     """A reader's "item TEXT" lines as the user reads the menu: "-" for a separator, "* " before the ticked
     item's caption."""

@@ -9,10 +9,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import WineSession, check, check_equal, main, wait_for  # noqa: E402
-
-COMMANDS = ["-", "スクリーンセーバ起動", "スクリーンセーバを無効にする", "-", "画面のプロパティを開く", "バージョン情報",
-            "-", "終了"]
+from harness import MENU_COMMANDS, WineSession, check, check_equal, main, wait_for  # noqa: E402
 
 
 def modes(depth):
@@ -21,7 +18,7 @@ def modes(depth):
 
 
 # What Wine's 1280x1024 virtual desktop offers, by depth and then by width, ticking the mode in force.
-MENU = modes(8) + ["-"] + modes(16) + ["-"] + modes(32)[:-1] + ["* 1280x1024ピクセル\t32ビット"] + COMMANDS
+MENU = modes(8) + ["-"] + modes(16) + ["-"] + modes(32)[:-1] + ["* 1280x1024ピクセル\t32ビット"] + MENU_COMMANDS
 ABOUT_TEXTS = ["OK", "Velmora", "Ver 1.90", "\u3000画面の解像度と色数をトレイから切り替えます。\r\n"
                "\u3000著作権はVelmora開発チームにあります。\r\n\u3000使用による損害にVelmora開発チームは責任を負いません。"]
 
