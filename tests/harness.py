@@ -1,14 +1,9 @@
 """The harness of the end-to-end tests, shared by the Wine tests (tests/e2e) and the X11 tests (tests/linux).
 
-A test opens a session (`with WineSession("name") as s:` or `with X11Session("name") as s:`): its own Xvfb on a
-display number the server picks, a private temporary folder and every process it starts, all ended by their
-ids when the block ends, also when the test failed. Both sessions read the menu the program shows the same way,
-as lines of text (see menu()), through a reader that runs inside the program's process: tests/driver/menuspy.cpp under Wine,
-tests/linux/menu_reader.cpp (LD_PRELOAD) for the X11 build. Only the Python standard library is used.
-
-Run a test file's tests with main({name: function}): `python3 test_x.py [WORD...]` runs those whose names
-contain a word, or all; it prints "ok NAME" or "FAIL NAME: why" for each and "N passed, M failed" at the end;
-exit status 1 on a failure, 77 (skipped) when a tool is missing. tests/e2e/README.md shows a whole test.
+A session (`with WineSession("name") as s:` or `X11Session`) is a private Xvfb, a temporary folder and every
+process the test starts, ended by their ids when the block ends. The menu is read inside the program's process
+(tests/driver/menuspy.cpp, tests/linux/menu_reader.cpp). main({name: function}) runs a file's tests; exit
+status 1 on a failure, 77 when a tool is missing. tests/e2e/README.md shows a whole test.
 """
 
 import contextlib
