@@ -161,13 +161,20 @@ void frmMain::Form_Unload() {
   tray_.reset();
 }
 
-// --- The About window's OK, and the shell's restart ------------------------------------------
+// --- The About window's OK, the shell's restart, a display change ------------------------------------------
 
 void frmMain::cmdOK_Click() { Hide(); }
 
 // The shell restarted and lost every icon: add ours again from the stored record.
 void frmMain::TaskbarCreated() {
   if (HasTray()) Tray().Restore();
+}
+
+// The display's mode changed, by this program or by another: the tick and tooltip follow at once,
+// not only when the menu opens next. Before the icon is added and after it is removed there is
+// nothing to show.
+void frmMain::DisplayChanged() {
+  if (HasTray()) ShowCurrentMode();
 }
 
 clsTray& frmMain::Tray() {

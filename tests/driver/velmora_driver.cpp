@@ -17,6 +17,8 @@
 //   watch-display    "ready", then "change W H D stored W H D" (the mode in force and the stored one) for
 //   each
 //                    WM_DISPLAYCHANGE, until standard input ends
+//   hold-mode W H D  switch the display (not stored), print "ready" and keep the switch until standard
+//                    input ends
 //   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; "TaskbarCreated"
 //   tray-icons       the shell's icons, read by menuspy.dll inside the shell: "icon L T R B TOOLTIP"
 //   tray-forget      remove Velmora's icon from the shell, as a restarted shell has lost it
@@ -255,6 +257,24 @@ int WatchDisplay() {
   return 0;
 }
 
+// Switches the display, as another program would (not stored), and keeps the switch until standard input
+// ends: Wine undoes a program's switch when that program ends.
+int HoldMode(DWORD width, DWORD height, DWORD depth) {
+  DEVMODEA dm{};
+  dm.dmSize = sizeof dm;
+  dm.dmPelsWidth = width;
+  dm.dmPelsHeight = height;
+  dm.dmBitsPerPel = depth;
+  dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+  if (ChangeDisplaySettingsA(&dm, 0) != DISP_CHANGE_SUCCESSFUL) return Out("error hold-mode"), 3;
+  Out("ready");
+  char buf[64];
+  DWORD got = 0;
+  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) {
+  }
+  return 0;
+}
+
 // Sets the access rules of the display adapter's settings key (the key EnumDisplayDevices names, under
 // HKEY_CURRENT_CONFIG) to read-only or to full access: while read-only, a mode cannot be stored.
 int StoredSettings(bool allow) {
@@ -316,6 +336,8 @@ int Run(const std::vector<std::string>& a) {
   if (cmd == "mode")
     return Out("current " + Mode(ENUM_CURRENT_SETTINGS)), Out("stored " + Mode(ENUM_REGISTRY_SETTINGS)), 0;
   if (cmd == "watch-display") return WatchDisplay();
+  if (cmd == "hold-mode" && a.size() == 4)
+    return HoldMode(n, std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
   if (cmd == "logoff") {
     DWORD_PTR allowed = 0, ignored = 0;
     SendMessageTimeoutW(NeedMainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
