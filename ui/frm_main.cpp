@@ -107,11 +107,14 @@ void frmMain::mnuDisplayMode_Click(int16_t Index) {
         screenSaverOff_ = !screenSaverOff_;
       }
       break;
-    case MenuAction::kDisplayProperties: try { p_.runtime.Shell(u"Control.exe Desk.cpl ,3", vbMinimizedFocus);
+    case MenuAction::kDisplayProperties: {
+      try {
+        p_.runtime.Shell(u"Control.exe Desk.cpl ,3", vbMinimizedFocus);
       } catch (const RuntimeError&) {
         // No control panel to start: the item does nothing.
       }
       break;
+    }
     case MenuAction::kAbout: Show(); break;
     case MenuAction::kExit:
       if (Unload(vbFormCode)) p_.runtime.End(kExitOk);
@@ -161,7 +164,7 @@ void frmMain::Form_Unload() {
   tray_.reset();
 }
 
-// --- The About window's OK, the shell's restart, a display change ------------------------------------------
+// --- The About window's OK, the shell's restart, a display change ------------------------------
 
 void frmMain::cmdOK_Click() { Hide(); }
 
