@@ -357,6 +357,15 @@ class WineSession(Session):
         return tuple(tuple(map(int, line.split()[1:])) for line in self.driver("mode"))
 
     @contextlib.contextmanager
+    def mode_held(self, width, height, depth):
+        """Another program switches the display to that mode for the block (Wine undoes it when that one ends)."""
+        hold = self.spawn([LOADER, BUILD / "velmora_driver.exe", "hold-mode", width, height, depth], env=self.wine_env,
+                          stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        check(hold.stdout.readline().strip() == b"ready", "another program could not switch the display")
+        yield
+        hold.communicate(b"", timeout=30)
+
+    @contextlib.contextmanager
     def display_changes(self):
         """Yields a list that, after the block, holds ((w, h, d) in force, (w, h, d) stored) for each display
         change announced during the block, read while it was announced (Wine undoes a program's switch when

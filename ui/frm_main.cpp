@@ -107,11 +107,14 @@ void frmMain::mnuDisplayMode_Click(int16_t Index) {
         screenSaverOff_ = !screenSaverOff_;
       }
       break;
-    case MenuAction::kDisplayProperties: try { p_.runtime.Shell(u"Control.exe Desk.cpl ,3", vbMinimizedFocus);
+    case MenuAction::kDisplayProperties: {
+      try {
+        p_.runtime.Shell(u"Control.exe Desk.cpl ,3", vbMinimizedFocus);
       } catch (const RuntimeError&) {
         // No control panel to start: the item does nothing.
       }
       break;
+    }
     case MenuAction::kAbout: Show(); break;
     case MenuAction::kExit:
       if (Unload(vbFormCode)) p_.runtime.End(kExitOk);
@@ -161,13 +164,20 @@ void frmMain::Form_Unload() {
   tray_.reset();
 }
 
-// --- The About window's OK, and the shell's restart ------------------------------------------
+// --- The About window's OK, the shell's restart, a display change ------------------------------
 
 void frmMain::cmdOK_Click() { Hide(); }
 
 // The shell restarted and lost every icon: add ours again from the stored record.
 void frmMain::TaskbarCreated() {
   if (HasTray()) Tray().Restore();
+}
+
+// The display's mode changed, by this program or by another: the tick and tooltip follow at once,
+// not only when the menu opens next. Before the icon is added and after it is removed there is
+// nothing to show.
+void frmMain::DisplayChanged() {
+  if (HasTray()) ShowCurrentMode();
 }
 
 clsTray& frmMain::Tray() {

@@ -41,6 +41,7 @@ class frmMain {
   void Form_Unload();
   void cmdOK_Click();
   void TaskbarCreated();
+  void DisplayChanged();
 
   // Unloads the form: the query-unload event first, then, unless cancelled, the Unload event.
   // Returns whether the form was unloaded.

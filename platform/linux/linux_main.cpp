@@ -1,6 +1,9 @@
 // velmora for X11 desktops: builds the platform over Qt and XRandR, loads frmMain hidden and
 // runs the event loop. "/s w,h,d" applies a mode and ends during start-up, as on Windows.
 #include <QApplication>
+#include <QFontDatabase>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +38,15 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);  // closing a message box or the About window ends nothing
   QApplication::setApplicationName(QStringLiteral("velmora"));
   QApplication::setWindowIcon(ProgramIcon());
+  // One face for the digits and the Japanese of the menu and tooltip, where one that has both is
+  // installed; otherwise the digits come from a Latin face and the rest from a fallback.
+  for (const QString family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}) {
+    if (!QFontDatabase::hasFamily(family)) continue;
+    QFont font = QApplication::font();
+    font.setFamily(family);
+    QApplication::setFont(font);
+    break;
+  }
 
   linuxp::AboutDialog about;
   linuxp::XDisplaySettings display(x);
@@ -71,6 +83,19 @@ int main(int argc, char** argv) {
     });
   });
 
+  // A mode set by another program or the desktop's settings: the tick and tooltip follow at once.
+  // Qt hears the X server's RandR notifications and resizes its screens.
+  auto displayChanged = [&] { guarded([&] { form.DisplayChanged(); }); };
+  for (QScreen* screen : QGuiApplication::screens())
+    QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
+  QObject::connect(&app, &QGuiApplication::screenAdded, &app, [&](QScreen* screen) {
+    QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
+    displayChanged();
+  });
+
   form.Start();  // with "/s" on the command line this ends the program itself
+  // Still here, so resident: say why no icon shows yet.
+  if (!QSystemTrayIcon::isSystemTrayAvailable())
+    std::fprintf(stderr, "velmora: no system tray on this display yet; the icon appears when one starts.\n");
   return QApplication::exec();
 }

@@ -1,7 +1,6 @@
 #include "qt_tray_shell.h"
 
 #include <QString>
-#include <cstdio>
 
 #include "qt_gui_runtime.h"
 
@@ -53,9 +52,6 @@ int32_t QtTrayShell::NotifyIcon(int32_t message, NotifyIconBuffer& data) {
         onPointer(it->second.callbackMessage, code);
       });
       icon->show();
-      if (!QSystemTrayIcon::isSystemTrayAvailable())
-        std::fprintf(stderr,
-                     "velmora: no system tray on this display yet; the icon appears when one starts.\n");
       return 1;
     }
     case api::NimModify:

@@ -238,6 +238,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       Raise([&cancel](frmMain& form) { form.Form_QueryUnload(cancel, vbAppWindows); });
       return cancel ? FALSE : TRUE;
     }
+    case WM_DISPLAYCHANGE:  // sent to every top-level window, whoever changed the mode
+      Raise([](frmMain& form) { form.DisplayChanged(); });
+      return 0;
     case WM_ENDSESSION:
       if (wParam) {
         Raise([](frmMain& form) { form.Form_Unload(); });

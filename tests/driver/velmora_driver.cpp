@@ -16,6 +16,8 @@
 //   mode             "current W H D" and "stored W H D"
 //   watch-display    "ready", then "change W H D stored W H D" (the mode in force and the stored one)
 //                    for each WM_DISPLAYCHANGE, until standard input ends
+//   hold-mode W H D  switch the display (not stored), print "ready" and keep the switch until standard
+//                    input ends
 //   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; post "TaskbarCreated"
 //   tray-icons       the shell's icons, read by menuspy.dll inside the shell: "icon L T R B TOOLTIP"
 //   tray-forget      remove Velmora's icon from the shell, as a restarted shell has lost it
@@ -205,6 +207,13 @@ std::string Mode(DWORD which) {
          std::to_string(dm.dmBitsPerPel);
 }
 
+void WaitForEndOfInput() {
+  char buf[64];
+  DWORD got = 0;
+  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) {
+  }
+}
+
 LRESULT CALLBACK WatchProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_DISPLAYCHANGE)
     Out("change " + Mode(ENUM_CURRENT_SETTINGS) + " stored " + Mode(ENUM_REGISTRY_SETTINGS));
@@ -220,10 +229,7 @@ int WatchDisplay() {
   RegisterClassW(&wc);
   CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   auto wait_stdin = [](LPVOID thread) WINAPI -> DWORD {
-    char buf[64];
-    DWORD got = 0;
-    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) {
-    }
+    WaitForEndOfInput();
     PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<uintptr_t>(thread)), WM_QUIT, 0, 0);
     return 0;
   };
@@ -231,6 +237,21 @@ int WatchDisplay() {
   Out("ready");
   MSG m;
   while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  return 0;
+}
+
+// Switches the display, as another program would (not stored), and keeps the switch until standard input
+// ends: Wine undoes a program's switch when that program ends.
+int HoldMode(DWORD width, DWORD height, DWORD depth) {
+  DEVMODEA dm{};
+  dm.dmSize = sizeof dm;
+  dm.dmPelsWidth = width;
+  dm.dmPelsHeight = height;
+  dm.dmBitsPerPel = depth;
+  dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+  if (ChangeDisplaySettingsA(&dm, 0) != DISP_CHANGE_SUCCESSFUL) return Out("error hold-mode"), 3;
+  Out("ready");
+  WaitForEndOfInput();
   return 0;
 }
 
@@ -295,6 +316,8 @@ int Run(const std::vector<std::string>& a) {
   if (cmd == "mode")
     return Out("current " + Mode(ENUM_CURRENT_SETTINGS)), Out("stored " + Mode(ENUM_REGISTRY_SETTINGS)), 0;
   if (cmd == "watch-display") return WatchDisplay();
+  if (cmd == "hold-mode" && a.size() == 4)
+    return HoldMode(n, std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
   if (cmd == "logoff") {
     DWORD_PTR allowed = 0, ignored = 0;
     SendMessageTimeoutW(NeedMainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,

@@ -8,7 +8,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import WineSession, check, check_equal, main  # noqa: E402
+from harness import WineSession, check, check_equal, main, wait_for  # noqa: E402
 
 
 def test_startup():
@@ -20,6 +20,12 @@ def test_startup():
         left, top, right, bottom = icon["rect"]
         shot = s.screenshot("tray_area", (left - 120, top - 8, right - left + 128, bottom - top + 16))
         check(len(s.colours(shot)) >= 4, "the tray icon's place shows no picture")
+
+        # Another program switches the display: the tooltip names the new size without a press on the icon
+        # (the virtual desktop keeps 32 bits).
+        with s.mode_held(1024, 768, 32):
+            wait_for(lambda: [i["tip"] for i in s.icons()] == ["1024x768ピクセル 32ビット"], 10,
+                     "the tooltip to name the mode another program set")
 
         # A close request (the control menu's) leaves it running, still without a window.
         s.driver("close")
@@ -35,7 +41,7 @@ def test_startup():
         s.driver("taskbar-created")
         time.sleep(1)
         icons = s.icons()
-        check_equal([i["tip"] for i in icons], ["1280x1024ピクセル 32ビット"], "icons after TaskbarCreated")
+        check_equal([i["tip"] for i in icons], ["1024x768ピクセル 32ビット"], "icons after TaskbarCreated")
         s.click(icons[0])
         check(len(s.menu()) > 0, "the icon added again opens no menu")
         s.driver("keys", "escape")

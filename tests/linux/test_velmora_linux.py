@@ -28,8 +28,9 @@ def test_menu_and_switch():
         x.xdotool("key", "Escape")
         x.choose("800x600ピクセル\t32ビット")
         wait_for(lambda: x.current_mode() == (800, 600), 10, "RandR to report 800x600")
-        # A mode set elsewhere is ticked when the menu opens next.
+        # A mode set elsewhere: the tooltip names it before the menu is opened again, and it is ticked.
         x.run("xrandr", "--output", "screen", "--mode", "640x480")
+        wait_for(lambda: x.read()[1] == "640x480ピクセル 32ビット", 5, "the tooltip to name 640x480")
         ticked = [c for c in x.open_menu(button=3) if c.startswith("*")]
         check_equal(ticked, ["* 640x480ピクセル\t32ビット"], "ticked after a switch elsewhere")
         x.xdotool("key", "Escape")

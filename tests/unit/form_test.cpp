@@ -141,6 +141,23 @@ TEST_F(Form, CloseRequestsAndTheShellsRestart) {
   EXPECT_EQ(fake.runtime.shown.back(), u"hide");
 }
 
+// A mode set by another program: the tick and tooltip follow without a press. Before the icon is
+// added and after it is removed, a display change touches neither icon nor menu.
+TEST_F(Form, DisplayChangeFollowsTheModeInForceWhileTheIconIsThere) {
+  form.DisplayChanged();
+  EXPECT_FALSE(form.HasTray());
+  form.Start();
+  fake.display.current = Mode(640, 480, 16);
+  form.DisplayChanged();
+  EXPECT_EQ(Ticked(form), std::vector<int16_t>{0});
+  EXPECT_EQ(fake.shell.calls.back().first, api::NimModify);
+  EXPECT_EQ(form.Tray().ToolTipText(), clsTray::StoredTip(u"640x480ピクセル 16ビット"));
+  form.Unload(vbFormCode);
+  const size_t calls = fake.shell.calls.size();
+  form.DisplayChanged();
+  EXPECT_EQ(fake.shell.calls.size(), calls);
+}
+
 // The "/s" path and events delivered while the program lets pending events run, while the menu is
 // open, or while a message box is up: one icon, removed once at the end, and the box (if any) shown
 // while the icon is still there.
