@@ -28,7 +28,7 @@ void ListingCounters(benchmark::State& state, const std::vector<DisplayModeRecor
 void BM_Catalogue(benchmark::State& state) {
   FakeDisplay display;
   display.modes = ModeListing(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {  // the fake's call log; keeps its capacity
+  for (auto _ : state) {
     ModeTable table = BuildCatalogue(display);
     benchmark::DoNotOptimize(table.data());
   }

@@ -356,12 +356,17 @@ class WineSession(Session):
         """((w, h, d) in force, (w, h, d) stored)."""
         return tuple(tuple(map(int, line.split()[1:])) for line in self.driver("mode"))
 
+    def lasting_driver(self, *args):
+        """Starts a driver command that says "ready" and goes on until its standard input ends; its process."""
+        proc = self.spawn([LOADER, BUILD / "velmora_driver.exe", *args], env=self.wine_env, stdin=subprocess.PIPE,
+                          stdout=subprocess.PIPE)
+        check(proc.stdout.readline().strip() == b"ready", f"driver {' '.join(map(str, args))} did not get ready")
+        return proc
+
     @contextlib.contextmanager
     def mode_held(self, width, height, depth):
         """Another program switches the display to that mode for the block (Wine undoes it when that one ends)."""
-        hold = self.spawn([LOADER, BUILD / "velmora_driver.exe", "hold-mode", width, height, depth], env=self.wine_env,
-                          stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        check(hold.stdout.readline().strip() == b"ready", "another program could not switch the display")
+        hold = self.lasting_driver("hold-mode", width, height, depth)
         yield
         hold.communicate(b"", timeout=30)
 
@@ -371,9 +376,7 @@ class WineSession(Session):
         change announced during the block, read while it was announced (Wine undoes a program's switch when
         that program ends)."""
         changes = []
-        watch = self.spawn([LOADER, BUILD / "velmora_driver.exe", "watch-display"], env=self.wine_env,
-                           stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        check(watch.stdout.readline().strip() == b"ready", "the display watcher did not start")
+        watch = self.lasting_driver("watch-display")
         yield changes
         time.sleep(0.5)  # a late announcement still gets in
         for line in watch.communicate(b"", timeout=30)[0].decode().splitlines():
