@@ -22,7 +22,6 @@ import traceback
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[1]
-SKIP = 77
 
 
 class TestFailure(AssertionError):
@@ -35,33 +34,30 @@ def check(condition, message):
 
 
 def check_equal(actual, expected, what):
-    if actual != expected:
-        raise TestFailure(f"{what}: expected {expected!r}, got {actual!r}")
+    check(actual == expected, f"{what}: expected {expected!r}, got {actual!r}")
 
 
 def log(*parts):
     print("  ", *parts, flush=True)
 
 
-def wait_for(probe, timeout=10, what="a condition", interval=0.2):
-    """Asks probe() until it answers a true value, which it returns; fails when the time is up."""
+def wait_for(probe, timeout=10, what="a condition"):
+    """Asks probe() every 0.2 s until it answers a true value, which it returns; fails when the time is up."""
     deadline = time.monotonic() + timeout
     while not (value := probe()):
-        if time.monotonic() > deadline:
-            raise TestFailure(f"timed out waiting for {what}")
-        time.sleep(interval)
+        check(time.monotonic() < deadline, f"timed out waiting for {what}")
+        time.sleep(0.2)
     return value
 
 
-def stop(proc, grace=5):
+def stop(proc):
     """Ends one process we started, by its id: SIGTERM, then SIGKILL."""
-    if proc.poll() is None:
-        proc.terminate()
-        try:
-            proc.wait(grace)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
+    proc.terminate()
+    try:
+        proc.wait(5)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
 
 
 # The standard Windows 16-colour palette in index order: the program icon's colours.
@@ -100,37 +96,35 @@ MENU_COMMANDS = ["-", "スクリーンセーバ起動", "スクリーンセー�
                  "-", "終了"]
 
 
-def menu_items(lines):
-    """A reader's "item TEXT" lines as the user reads the menu: "-" for a separator, "* " before the ticked
-    item's caption."""
-    return [unescape(line[5:]) for line in lines if line.startswith("item ")]
+def fields(lines, key):
+    """The unescaped text after "KEY " of each such line of a reader's or the driver's output."""
+    return [unescape(line[len(key) + 1:]) for line in lines if line.startswith(key + " ")]
 
 
 def selectable(items):
+    """The menu items a Down press reaches ("-" for a separator and "* " before the ticked caption dropped)."""
     return [item.removeprefix("* ") for item in items if item != "-"]
 
 
 class Session:
     """Xvfb, a temporary folder and the processes of one test; see WineSession and X11Session."""
 
-    kind = "e2e"
+    kind, tools = "e2e", ("Xvfb", "xdotool", "import", "convert")
 
     def __init__(self, name, screen="1280x1024x24", xvfb_args=()):
         self.name, self.screen, self.xvfb_args = name, screen, list(xvfb_args)
         self.procs, self.tmp = [], None
 
     def __enter__(self):
-        missing = [t for t in self.tools if shutil.which(t) is None]
-        if missing:
+        if missing := [t for t in self.tools if shutil.which(t) is None]:
             print("skipped: missing", *missing, flush=True)
-            sys.exit(SKIP)
+            sys.exit(77)
         self.tmp = Path(tempfile.mkdtemp(prefix=f"velmora-{self.name}-"))
         try:
             read_fd, write_fd = os.pipe()
-            xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen, "-nolisten",
-                                     "tcp", "-noreset", *self.xvfb_args], pass_fds=(write_fd,),
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.procs.append(xvfb)
+            self.procs.append(subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
+                                                "-nolisten", "tcp", "-noreset", *self.xvfb_args], pass_fds=(write_fd,),
+                                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
             os.close(write_fd)
             with os.fdopen(read_fd) as f:
                 self.display = f":{f.readline().strip()}"
@@ -138,40 +132,31 @@ class Session:
             self.log = open(self.tmp / "programs.log", "wb")
             self.setup()
         except BaseException:
-            self.close()
+            self.__exit__()
             raise
         return self
 
     def __exit__(self, *exc):
-        self.close()
-        return False
-
-    tools = ("Xvfb", "xdotool", "import", "convert")
-
-    def setup(self):
-        pass
-
-    def close(self):
         """Ends every process of the session by its id, the X server last, and removes the folder."""
         for proc in reversed(self.procs):
             stop(proc)
-        if self.tmp:
-            shutil.rmtree(self.tmp, ignore_errors=True)
-        self.tmp = None
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def setup(self):
+        pass
 
     def env(self, **extra):
         return {**os.environ, "DISPLAY": self.display, **extra}
 
     def spawn(self, cmd, env=None, **kw):
         """Starts a process of the test; it is ended with the session."""
-        proc = subprocess.Popen(list(map(str, cmd)), env=env or self.env(), stdout=kw.pop("stdout", self.log),
-                                stderr=self.log, cwd=kw.pop("cwd", self.tmp), **kw)
-        self.procs.append(proc)
-        return proc
+        self.procs.append(subprocess.Popen(list(map(str, cmd)), env=env or self.env(), stderr=self.log,
+                                           **{"stdout": self.log, "cwd": self.tmp, **kw}))
+        return self.procs[-1]
 
-    def run(self, *cmd, env=None):
+    def run(self, *cmd):
         """Runs a tool to its end; its standard output. A failure of the tool fails the test."""
-        res = subprocess.run(list(map(str, cmd)), env=env or self.env(), capture_output=True, timeout=60)
+        res = subprocess.run(list(map(str, cmd)), env=self.env(), capture_output=True, timeout=60)
         check(res.returncode == 0, f"{' '.join(map(str, cmd))}: exit {res.returncode} {res.stderr[-300:]!r}")
         return res.stdout.decode("utf-8", errors="replace")
 
@@ -182,7 +167,7 @@ class Session:
         """The X screen, cropped to (x, y, w, h) if given, saved as artifacts/<kind>/NAME.png; its path."""
         out = REPO / "artifacts" / self.kind / f"{name}.png"
         out.parent.mkdir(parents=True, exist_ok=True)
-        crop = ["-crop", "%dx%d+%d+%d" % (crop[2], crop[3], crop[0], crop[1]), "+repage"] if crop else []
+        crop = ["-crop", "%dx%d+%d+%d" % (*crop[2:], *crop[:2]), "+repage"] if crop else []
         self.run("import", "-window", "root", *crop, out)
         return out
 
@@ -244,7 +229,8 @@ class WineSession(Session):
         """Makes build/wineprefix-ARCH once (wineboot and PREFIX_SETTINGS); every test copies it."""
         with open(f"{TEMPLATE}.lock", "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
-            if (TEMPLATE / ".ready").exists() and (TEMPLATE / ".ready").read_text() == TEMPLATE_VERSION:
+            ready = TEMPLATE / ".ready"
+            if ready.exists() and ready.read_text() == TEMPLATE_VERSION:
                 return
             log("making the Wine prefix", TEMPLATE)
             shutil.rmtree(TEMPLATE, ignore_errors=True)
@@ -256,7 +242,7 @@ class WineSession(Session):
             finally:
                 self.end_wine(env)
             check("Desktops" in (TEMPLATE / "user.reg").read_text(errors="replace"), "the prefix was not made")
-            (TEMPLATE / ".ready").write_text(TEMPLATE_VERSION)
+            ready.write_text(TEMPLATE_VERSION)
 
     def end_wine(self, env):
         """Ends the prefix's wineserver and, by their ids, the Wine processes left in the prefix."""
@@ -272,20 +258,19 @@ class WineSession(Session):
         for pid in filter(str.isdigit, os.listdir("/proc")):
             with contextlib.suppress(OSError):
                 if marker in Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
-                    line = Path(f"/proc/{pid}/cmdline").read_bytes().replace(b"\0", b" ")
-                    found[int(pid)] = line.decode(errors="replace")
+                    found[int(pid)] = Path(f"/proc/{pid}/cmdline").read_bytes().replace(b"\0", b" ").decode()
         return found
 
-    def close(self):
-        if self.tmp and hasattr(self, "wine_env"):
+    def __exit__(self, *exc):
+        if hasattr(self, "wine_env"):
             for proc in self.procs[1:]:
                 stop(proc)
             self.end_wine(self.wine_env)
-        super().close()
+        super().__exit__()
 
-    def start(self, *args):
+    def start(self, *args, cwd=None, exe=BUILD / "Velmora.exe"):
         """Starts Velmora.exe with these arguments; its process (the Wine process that runs it)."""
-        return self.spawn([LOADER, BUILD / "Velmora.exe", *args], env=self.wine_env)
+        return self.spawn([LOADER, exe, *args], env=self.wine_env, cwd=cwd or self.tmp)
 
     def driver(self, *args, ok=True, timeout=60):
         """One driver command; its output lines. ok=False accepts any exit status (kept in self.rc)."""
@@ -295,33 +280,32 @@ class WineSession(Session):
         check(not ok or self.rc == 0, f"driver {' '.join(map(str, args))}: exit {self.rc}, output {lines}")
         return lines
 
-    def resident(self):
+    def resident(self, **start):
         """Starts Velmora.exe without arguments and waits for its one tray icon; (process, icon)."""
-        proc = self.start()
-        return proc, wait_for(lambda: self.icons() or None, 20, "the tray icon")[0]
+        proc = self.start(**start)
+        return proc, wait_for(self.icons, 20, "the tray icon")[0]
 
     def main_window(self):
         """{"visible", "owned", "client" (w, h), "rect" (l, t, r, b), "texts" (of its visible controls)}."""
         lines = self.driver("find")
-        p = lines[0].split()
-        return {"visible": p[1] == "1", "owned": p[2] == "1", "client": (int(p[3]), int(p[4])),
-                "rect": tuple(map(int, p[5:9])),
-                "texts": [unescape(line[8:]) for line in lines[1:] if line.startswith("child 1 ") and line[8:]]}
+        p = list(map(int, lines[0].split()[1:]))
+        return {"visible": p[0] == 1, "owned": p[1] == 1, "client": tuple(p[2:4]), "rect": tuple(p[4:8]),
+                "texts": [t for t in fields(lines, "child 1") if t]}
 
     def visible_windows(self):
         """The classes and titles of Velmora's visible top-level windows."""
-        return [unescape(line[9:]) for line in self.driver("windows") if line.startswith("window 1 ")]
+        return fields(self.driver("windows"), "window 1")
 
     def menu(self):
-        """The items of the open popup menu (see menu_items)."""
-        return menu_items(self.driver("menu"))
+        """The items of the open popup menu: "-" for a separator, "* " before the ticked item's caption."""
+        return fields(self.driver("menu"), "item")
 
     def click(self, icon, button=3):
         """A real click through the X server on the icon: button 1 left, 3 right."""
         self.xdotool("mousemove", *icon["centre"], "click", button)
 
     def choose(self, text):
-        """Chooses the item of the open popup whose caption is text (or starts so) with Down presses and Enter."""
+        """Chooses the item of the open popup whose caption starts with text, with Down presses and Enter."""
         items = self.menu()
         hits = [i for i, c in enumerate(selectable(items)) if c.startswith(text)]
         check(len(hits) == 1, f"no item {text!r} in {items}")
@@ -332,10 +316,9 @@ class WineSession(Session):
         found = []
         for line in self.driver("tray-icons"):
             p = line.split(" ", 5)
-            rect = tuple(map(int, p[1:5]))
-            if rect[2] > rect[0]:  # an icon the shell has hidden has no area
-                found.append({"rect": rect, "centre": ((rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2),
-                              "tip": unescape(p[5]) if len(p) > 5 else ""})
+            l, t, r, b = map(int, p[1:5])
+            if r > l:  # an icon the shell has hidden has no area
+                found.append({"rect": (l, t, r, b), "centre": ((l + r) // 2, (t + b) // 2), "tip": unescape(p[5])})
         return found
 
     def msgbox(self):
@@ -343,14 +326,9 @@ class WineSession(Session):
         lines = self.driver("msgbox", ok=False)
         if self.rc:
             return None
-        box = {"texts": [], "buttons": []}
-        for line in lines:
-            key, _, value = line.partition(" ")
-            if key in ("text", "button"):
-                box[key + "s"].append(unescape(value))
-            else:
-                box[key] = tuple(map(int, value.split())) if key == "rect" else value == "1" if key == "icon" else value
-        return box
+        return {"caption": fields(lines, "caption")[0], "rect": tuple(map(int, fields(lines, "rect")[0].split())),
+                "icon": fields(lines, "icon") == ["1"], "texts": fields(lines, "text"),
+                "buttons": fields(lines, "button")}
 
     def mode(self):
         """((w, h, d) in force, (w, h, d) stored)."""
@@ -386,9 +364,7 @@ class WineSession(Session):
 
 # ------------------------------------------------------------------ the X11 velmora
 
-X11_BUILD = REPO / "build" / "linux"
-VELMORA = X11_BUILD / "platform" / "linux" / "velmora"
-MENU_READER = X11_BUILD / "menu_reader.so"
+VELMORA = REPO / "build/linux/platform/linux/velmora"
 # Modelines for the modes a test adds to the virtual screen's output.
 MODELINES = {
     "640x400": "25.175 640 656 752 800 400 412 414 449 -hsync +vsync",
@@ -401,10 +377,9 @@ MODELINES = {
 
 class X11Session(Session):
     """Xvfb with RandR and the given modes added to its output, a tray host (trayer) unless tray=False, and
-    velmora run with menu_reader.so preloaded."""
+    velmora run with tests/linux/menu_reader.so preloaded."""
 
-    kind = "linux"
-    tools = Session.tools + ("xrandr", "trayer", "xset", "xprop")
+    kind, tools = "linux", Session.tools + ("xrandr", "trayer", "xset", "xprop")
 
     def __init__(self, name, modes=(), current=None, tray=True, depth=24):
         super().__init__(name, f"1280x1024x{depth}", ["+extension", "RANDR"])
@@ -431,15 +406,12 @@ class X11Session(Session):
     def start_tray(self):
         self.spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                     "--transparent", "false", "--tint", "0xd4d0c8", "--SetDockType", "true"])
-        wait_for(lambda: self.xdotool_search("trayer"), 10, "the tray host")
-
-    def xdotool_search(self, cls):
-        res = subprocess.run(["xdotool", "search", "--class", cls], env=self.env(), capture_output=True, text=True)
-        return res.stdout.split()
+        wait_for(lambda: self.shown("trayer"), 10, "the tray host")
 
     def start(self, *args, **env):
         """Starts velmora with the reader preloaded; its process."""
-        self.velmora = self.spawn([VELMORA, *args], env=self.env(LD_PRELOAD=str(MENU_READER), **env))
+        reader = REPO / "build/linux/menu_reader.so"
+        self.velmora = self.spawn([VELMORA, *args], env=self.env(LD_PRELOAD=str(reader), **env))
         return self.velmora
 
     def run_velmora(self, *args, env=None):
@@ -449,30 +421,28 @@ class X11Session(Session):
 
     def read(self):
         """Asks the reader inside velmora for what it shows: (menu items, tray tooltip or None)."""
-        request = self.tmp / "reader"
+        request, answer = self.tmp / "reader", self.tmp / "reader.out"
         request.touch()
-        answer = wait_for(lambda: request.with_suffix(".out").exists() or self.velmora.poll() is not None, 5,
-                          "the reader's answer") and request.with_suffix(".out")
+        wait_for(lambda: answer.exists() or self.velmora.poll() is not None, 5, "the reader's answer")
         if not answer.exists():  # velmora has ended
             return [], None
         lines = answer.read_text(encoding="utf-8").splitlines()
         answer.unlink()
-        tips = [unescape(line[4:]) for line in lines if line.startswith("tip ")]
-        return menu_items(lines), tips[0] if tips else None
+        return fields(lines, "item"), next(iter(fields(lines, "tip")), None)
 
-    def windows(self):
-        """(id, x, y, width, height, viewable) of every window of velmora."""
+    def shown(self, cls="velmora"):
+        """(id, x, y, width, height) of every viewable window of that class."""
+        res = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", cls], env=self.env(),
+                             capture_output=True, text=True)
         found = []
-        for wid in self.xdotool_search("velmora"):
-            info = subprocess.run(["xwininfo", "-id", wid], env=self.env(), capture_output=True, text=True).stdout
-            f = [int(re.search(rf"{k}:\s+(-?\d+)", info).group(1)) if k in info else 0
-                 for k in ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
-            found.append((int(wid), *f, "IsViewable" in info))
+        for wid in res.stdout.split():
+            geometry = dict(re.findall(r"(\w+)=(-?\d+)", self.xdotool("getwindowgeometry", "--shell", wid)))
+            found.append(tuple(int(geometry[k]) for k in ("WINDOW", "X", "Y", "WIDTH", "HEIGHT")))
         return found
 
     def icon(self):
         """velmora's icon window in the tray, or None."""
-        return next((w for w in self.windows() if w[5] and w[3] <= 64 and w[4] <= 64 and w[1] >= 0), None)
+        return next((w for w in self.shown() if w[3] <= 64 and w[4] <= 64 and w[1] >= 0), None)
 
     def open_menu(self, button=1):
         """Clicks the tray icon and waits for the popup; its items."""
@@ -484,41 +454,37 @@ class X11Session(Session):
         raise TestFailure("the popup menu did not open")
 
     def choose(self, text):
-        items = self.open_menu()
-        index = selectable(items).index(text)
-        self.xdotool("key", *["Down"] * (index + 1), "Return")
+        self.xdotool("key", *["Down"] * (selectable(self.open_menu()).index(text) + 1), "Return")
         wait_for(lambda: not self.read()[0], 10, "the menu to close")
 
     def current_mode(self):
         return tuple(map(int, re.search(r"current (\d+) x (\d+)", self.run("xrandr")).groups()))
 
+    def xlib(self):
+        """libX11 and a connection of the test's own to its X server."""
+        if not hasattr(self, "x11"):
+            self.x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+            self.x11.XOpenDisplay.restype = ctypes.c_void_p
+            self.x11.XDefaultRootWindow.restype = self.x11.XInternAtom.restype = ctypes.c_ulong
+            self.dpy = ctypes.c_void_p(self.x11.XOpenDisplay(self.display.encode()))
+        return self.x11, self.dpy
+
     def screen_saver_on(self):
         """Whether the X server's screen saver is on (XScreenSaverQueryInfo)."""
-        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
-        xss = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xss"))
-        x11.XOpenDisplay.restype, x11.XDefaultRootWindow.restype = ctypes.c_void_p, ctypes.c_ulong
-        x11.XDefaultRootWindow.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
-        dpy = x11.XOpenDisplay(self.display.encode())
+        x11, dpy = self.xlib()
         info = (ctypes.c_long * 8)()  # XScreenSaverInfo: window, then the int state (1: ScreenSaverOn)
-        xss.XScreenSaverQueryInfo(dpy, x11.XDefaultRootWindow(dpy), info)
-        x11.XCloseDisplay(dpy)
+        ctypes.CDLL(ctypes.util.find_library("Xss")).XScreenSaverQueryInfo(
+            dpy, ctypes.c_ulong(x11.XDefaultRootWindow(dpy)), info)
         return ctypes.cast(info, ctypes.POINTER(ctypes.c_int))[2] == 1
 
     def close_request(self, window):
         """What a window manager sends for the close box: the client message WM_PROTOCOLS / WM_DELETE_WINDOW."""
-        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
-        x11.XOpenDisplay.restype, x11.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
-        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-        x11.XSync.argtypes, x11.XCloseDisplay.argtypes = [ctypes.c_void_p, ctypes.c_int], [ctypes.c_void_p]
-        dpy = x11.XOpenDisplay(self.display.encode())
+        x11, dpy = self.xlib()
         # XClientMessageEvent: type, serial, send_event, display, window, message_type, format, data.l[5]
         event = (ctypes.c_long * 24)(33, 0, 0, 0, window, x11.XInternAtom(dpy, b"WM_PROTOCOLS", 0), 32,
-                                     x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0), 0)
-        x11.XSendEvent(dpy, window, 0, 0, event)
+                                     x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0))
+        x11.XSendEvent(dpy, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
         x11.XSync(dpy, 0)
-        x11.XCloseDisplay(dpy)
 
 
 # ------------------------------------------------------------------ running tests
@@ -527,18 +493,16 @@ class X11Session(Session):
 def main(tests):
     """Runs the tests whose names contain a word given on the command line (all when none is given)."""
     names = [name for name in tests if not sys.argv[1:] or any(word in name for word in sys.argv[1:])]
-    passed = failed = 0
+    failed = 0
     for name in names:
         started = time.monotonic()
         try:
             tests[name]()
+            print(f"ok   {name} ({time.monotonic() - started:.1f} s)", flush=True)
         except Exception as e:  # a failure of the test or of the harness: both are failures
             failed += 1
             print(f"FAIL {name} ({time.monotonic() - started:.1f} s): {e}", flush=True)
             if not isinstance(e, TestFailure):
                 traceback.print_exc()
-        else:
-            passed += 1
-            print(f"ok   {name} ({time.monotonic() - started:.1f} s)", flush=True)
-    print(f"{passed} passed, {failed} failed")
+    print(f"{len(names) - failed} passed, {failed} failed")
     sys.exit(1 if failed or not names else 0)

@@ -5,7 +5,7 @@
 //   before a ticked item's caption
 //   "tray" (in the shell's process): the notification icons' tooltips, "icon L T R B TIP" (screen
 //   coordinates)
-// then "end". TAB, CR and LF in a text are written as \t, \r and \n.
+// TAB, CR and LF in a text are written as \t, \r and \n.
 
 #include <windows.h>
 // after windows.h
@@ -68,7 +68,6 @@ DWORD WINAPI Worker(LPVOID module) {
   std::string request, out;
   std::ifstream(TempFile("velmora_menuspy.req")) >> request;
   EnumWindows(request == "tray" ? ReadTooltips : ReadPopup, reinterpret_cast<LPARAM>(&out));
-  out += "end\n";
   // Written aside and renamed, so that the driver sees the whole answer or none of it.
   const std::string path = TempFile("velmora_menuspy.txt");
   std::ofstream(path + ".part", std::ios::binary) << out;

@@ -32,7 +32,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,11 +41,15 @@
 
 namespace {
 
-constexpr DWORD kTimeoutMs = 15000;
-
 void Out(const std::string& line) {
-  std::fputs((line + "\n").c_str(), stdout);
+  std::printf("%s\n", line.c_str());
   std::fflush(stdout);
+}
+
+std::string Numbers(std::initializer_list<long> values) {
+  std::string out;
+  for (long v : values) out += (out.empty() ? "" : " ") + std::to_string(v);
+  return out;
 }
 
 std::string TextOf(HWND h) {
@@ -59,30 +64,17 @@ std::string ClassOf(HWND h) {
   return TextField(cls);
 }
 
-std::string Rect(RECT r) {
-  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
-         std::to_string(r.bottom);
-}
-
-bool Ready(bool b) { return b; }
-bool Ready(HWND h) { return h != nullptr; }
-bool Ready(const std::string& s) { return !s.empty(); }
-
-// Asks the probe every 50 ms until it answers or the time is up; returns the last answer.
+// Asks the probe every 50 ms until it answers a true value or the time is up; returns the last answer.
 template <class F>
-auto WaitFor(F probe, DWORD timeout_ms = kTimeoutMs) {
-  for (DWORD start = GetTickCount();; Sleep(50)) {
-    auto r = probe();
-    if (Ready(r) || GetTickCount() - start >= timeout_ms) return r;
-  }
+auto WaitFor(F probe, DWORD timeout_ms = 15000) {
+  for (DWORD start = GetTickCount();; Sleep(50))
+    if (auto r = probe(); r || GetTickCount() - start >= timeout_ms) return r;
 }
 
 std::vector<HWND> Windows(HWND parent = nullptr) {
   std::vector<HWND> all;
-  auto add = [](HWND h, LPARAM lp) CALLBACK -> BOOL {
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-    return TRUE;
-  };
+  auto add = [](HWND h, LPARAM all)
+                 CALLBACK -> BOOL { return reinterpret_cast<std::vector<HWND>*>(all)->push_back(h), TRUE; };
   parent ? EnumChildWindows(parent, add, reinterpret_cast<LPARAM>(&all))
          : EnumWindows(add, reinterpret_cast<LPARAM>(&all));
   return all;
@@ -94,11 +86,18 @@ DWORD PidOf(HWND h) {
   return pid;
 }
 
-// Velmora's main window: the top-level window titled "Velmora" that is no dialog box. Its process is
-// Velmora's.
+// Velmora's main window: the top-level window titled "Velmora" that is no dialog box.
 HWND MainWindow() {
   for (HWND h : Windows())
     if (TextOf(h) == "Velmora" && ClassOf(h) != "#32770") return h;
+  return nullptr;
+}
+
+// A visible top-level window of that class in Velmora's process.
+HWND VelmoraWindow(const char* cls) {
+  HWND main = MainWindow();
+  for (HWND h : Windows())
+    if (main && PidOf(h) == PidOf(main) && ClassOf(h) == cls && IsWindowVisible(h)) return h;
   return nullptr;
 }
 
@@ -110,30 +109,12 @@ HWND Need(F probe, const std::string& what) {
   return h;
 }
 
-HWND NeedMainWindow() { return Need(MainWindow, "window"); }
-
-// A visible top-level window of that class in Velmora's process.
-HWND VelmoraWindow(const char* cls) {
-  HWND main = MainWindow();
-  for (HWND h : Windows())
-    if (main && PidOf(h) == PidOf(main) && ClassOf(h) == cls && IsWindowVisible(h)) return h;
-  return nullptr;
-}
-
+HWND NeedMain() { return Need(MainWindow, "window"); }
 HWND NeedWindow(const char* cls) {
   return Need([cls] { return VelmoraWindow(cls); }, cls);
 }
 
-bool WaitClosed(const char* cls) {
-  return WaitFor([cls] { return VelmoraWindow(cls) == nullptr; });
-}
-
-std::string ReadFileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Loads menuspy.dll (beside the driver) into process PID to read REQUEST there; prints its lines but "end".
+// Loads menuspy.dll (beside the driver) into process PID to read REQUEST there; prints its answer.
 int Spy(DWORD pid, const char* request) {
   const std::string answer = TempFile("velmora_menuspy.txt");
   DeleteFileA(answer.c_str());
@@ -153,24 +134,23 @@ int Spy(DWORD pid, const char* request) {
   CloseHandle(thread);
   VirtualFreeEx(proc, mem, 0, MEM_RELEASE);
   CloseHandle(proc);
-  std::string text = WaitFor([&] { return ReadFileText(answer); }, 5000);
-  if (text.empty()) return Out("error no-answer"), 3;
-  for (size_t pos = 0, eol; (eol = text.find('\n', pos)) != std::string::npos; pos = eol + 1)
-    if (text.compare(pos, eol - pos, "end") != 0) Out(text.substr(pos, eol - pos));
+  // menuspy.dll writes its answer aside and renames it: once the file is there, it is whole.
+  if (!WaitFor([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
+    return Out("error no-answer"), 3;
+  std::ifstream in(answer, std::ios::binary);
+  for (std::string line; std::getline(in, line);) Out(line);
   return 0;
-}
-
-void PostKey(HWND h, WPARAM vk) {
-  PostMessageW(h, WM_KEYDOWN, vk, 1);
-  PostMessageW(h, WM_KEYUP, vk, 0xC0000001);
-  Sleep(30);
 }
 
 int Keys(const std::vector<std::string>& keys) {
   HWND popup = NeedWindow("#32768");
   for (const auto& k : keys) {
-    PostKey(popup, k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "return" ? VK_RETURN : VK_ESCAPE);
-    if ((k == "return" || k == "escape") && !WaitClosed("#32768")) return Out("error still-open"), 1;
+    const WPARAM vk = k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "return" ? VK_RETURN : VK_ESCAPE;
+    PostMessageW(popup, WM_KEYDOWN, vk, 1);
+    PostMessageW(popup, WM_KEYUP, vk, 0xC0000001);
+    Sleep(30);
+    if ((k == "return" || k == "escape") && !WaitFor([] { return !VelmoraWindow("#32768"); }))
+      return Out("error still-open"), 1;
   }
   return 0;
 }
@@ -184,12 +164,11 @@ int MsgBox(bool press_ok) {
   RECT r{};
   GetWindowRect(box, &r);
   Out("caption " + TextOf(box));
-  Out("rect " + Rect(r));
+  Out("rect " + Numbers({r.left, r.top, r.right, r.bottom}));
   for (HWND h : Windows(box)) {
-    const bool is_static = ClassOf(h) == "Static",
-               is_icon = (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-    // Wine keeps the icon control of a box without an icon, only visible and empty.
-    if (is_static && is_icon)
+    const bool is_static = ClassOf(h) == "Static";
+    // Wine keeps the icon control of a box without an icon, only hidden and empty.
+    if (is_static && (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
       Out(std::string("icon ") + (IsWindowVisible(h) && SendMessageW(h, STM_GETICON, 0, 0) ? "1" : "0"));
     else if (is_static && !TextOf(h).empty())
       Out("text " + TextOf(h));
@@ -203,56 +182,49 @@ std::string Mode(DWORD which) {
   DEVMODEA dm{};
   dm.dmSize = sizeof dm;
   EnumDisplaySettingsA(nullptr, which, &dm);
-  return std::to_string(dm.dmPelsWidth) + " " + std::to_string(dm.dmPelsHeight) + " " +
-         std::to_string(dm.dmBitsPerPel);
+  return Numbers({static_cast<long>(dm.dmPelsWidth), static_cast<long>(dm.dmPelsHeight),
+                  static_cast<long>(dm.dmBitsPerPel)});
 }
 
-void WaitForEndOfInput() {
+DWORD WINAPI WaitForEndOfInput(LPVOID quit_thread) {
   char buf[64];
   DWORD got = 0;
   while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) {
   }
-}
-
-LRESULT CALLBACK WatchProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_DISPLAYCHANGE)
-    Out("change " + Mode(ENUM_CURRENT_SETTINGS) + " stored " + Mode(ENUM_REGISTRY_SETTINGS));
-  return DefWindowProcW(h, msg, wp, lp);
+  if (quit_thread)
+    PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<uintptr_t>(quit_thread)), WM_QUIT, 0, 0);
+  return 0;
 }
 
 // A hidden top-level window receives the WM_DISPLAYCHANGE broadcast of each switch and reads the modes while
 // the switching program still waits for the broadcast to be delivered (Wine undoes the switch when it ends).
 int WatchDisplay() {
   WNDCLASSW wc{};
-  wc.lpfnWndProc = WatchProc;
+  wc.lpfnWndProc = [](HWND h, UINT msg, WPARAM wp, LPARAM lp) CALLBACK -> LRESULT {
+    if (msg == WM_DISPLAYCHANGE)
+      Out("change " + Mode(ENUM_CURRENT_SETTINGS) + " stored " + Mode(ENUM_REGISTRY_SETTINGS));
+    return DefWindowProcW(h, msg, wp, lp);
+  };
   wc.lpszClassName = L"VelmoraTestDisplayWatch";
   RegisterClassW(&wc);
   CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  auto wait_stdin = [](LPVOID thread) WINAPI -> DWORD {
-    WaitForEndOfInput();
-    PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<uintptr_t>(thread)), WM_QUIT, 0, 0);
-    return 0;
-  };
-  CreateThread(nullptr, 0, wait_stdin, reinterpret_cast<LPVOID>(uintptr_t{GetCurrentThreadId()}), 0, nullptr);
+  const auto self = reinterpret_cast<LPVOID>(uintptr_t{GetCurrentThreadId()});
+  CloseHandle(CreateThread(nullptr, 0, WaitForEndOfInput, self, 0, nullptr));
   Out("ready");
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;) DispatchMessageW(&m);
   return 0;
 }
 
-// Switches the display, as another program would (not stored), and keeps the switch until standard input
-// ends: Wine undoes a program's switch when that program ends.
-int HoldMode(DWORD width, DWORD height, DWORD depth) {
+// Switches the display as another program would (not stored) and keeps the switch until standard input ends:
+// Wine undoes a program's switch when that program ends.
+int HoldMode(const std::vector<std::string>& a) {
   DEVMODEA dm{};
   dm.dmSize = sizeof dm;
-  dm.dmPelsWidth = width;
-  dm.dmPelsHeight = height;
-  dm.dmBitsPerPel = depth;
+  std::istringstream(a[1] + " " + a[2] + " " + a[3]) >> dm.dmPelsWidth >> dm.dmPelsHeight >> dm.dmBitsPerPel;
   dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
   if (ChangeDisplaySettingsA(&dm, 0) != DISP_CHANGE_SUCCESSFUL) return Out("error hold-mode"), 3;
   Out("ready");
-  WaitForEndOfInput();
-  return 0;
+  return WaitForEndOfInput(nullptr);
 }
 
 // Makes the display adapter's settings key (the key EnumDisplayDevices names, under HKEY_CURRENT_CONFIG)
@@ -268,7 +240,7 @@ int DenyStoredSettings() {
       !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
                                                             nullptr))
     return Out("error stored-settings-key"), 3;
-  LONG r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
+  const LONG r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
   LocalFree(sd);
   RegCloseKey(h);
   return r == ERROR_SUCCESS ? 0 : 3;
@@ -278,26 +250,25 @@ int Run(const std::vector<std::string>& a) {
   const std::string& cmd = a[0];
   const int n = a.size() > 1 ? std::atoi(a[1].c_str()) : 0;
   if (cmd == "find") {
-    HWND h = NeedMainWindow();
+    HWND h = NeedMain();
     RECT r{}, c{};
     GetWindowRect(h, &r);
     GetClientRect(h, &c);
     // An owned window gets no taskbar button.
-    Out("window " + std::to_string(IsWindowVisible(h)) + " " +
-        std::to_string(GetWindow(h, GW_OWNER) != nullptr) + " " + std::to_string(c.right) + " " +
-        std::to_string(c.bottom) + " " + Rect(r));
+    Out("window " + Numbers({IsWindowVisible(h), GetWindow(h, GW_OWNER) != nullptr, c.right, c.bottom, r.left,
+                             r.top, r.right, r.bottom}));
     for (HWND child : Windows(h))
       Out("child " + std::to_string(IsWindowVisible(child)) + " " + TextOf(child));
     return 0;
   }
   if (cmd == "windows") {
-    DWORD pid = PidOf(NeedMainWindow());
+    const DWORD pid = PidOf(NeedMain());
     for (HWND h : Windows())
       if (PidOf(h) == pid)
         Out("window " + std::to_string(IsWindowVisible(h)) + " " + ClassOf(h) + " " + TextOf(h));
     return 0;
   }
-  if (cmd == "click") return PostMessageW(NeedMainWindow(), WM_MOUSEMOVE, 1, n) ? 0 : 3;
+  if (cmd == "click") return PostMessageW(NeedMain(), WM_MOUSEMOVE, 1, n) ? 0 : 3;
   if (cmd == "menu") {
     NeedWindow("#32768");
     Sleep(100);  // the popup window may show a moment before its items are in place
@@ -305,39 +276,36 @@ int Run(const std::vector<std::string>& a) {
   }
   if (cmd == "keys") return Keys(std::vector<std::string>(a.begin() + 1, a.end()));
   if (cmd == "popups") {
-    HWND main = NeedMainWindow();
-    for (int i = 0; i < n; ++i) {
-      PostMessageW(main, WM_MOUSEMOVE, 1, i % 2 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
-      if (int rc = Keys({"escape"})) return rc;
+    int rc = 0;
+    for (int i = 0; i < n && rc == 0; ++i) {
+      PostMessageW(NeedMain(), WM_MOUSEMOVE, 1, i % 2 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN);
+      rc = Keys({"escape"});
     }
-    return 0;
+    return rc;
   }
   if (cmd == "msgbox" || cmd == "msgbox-ok") return MsgBox(cmd == "msgbox-ok");
   if (cmd == "mode")
     return Out("current " + Mode(ENUM_CURRENT_SETTINGS)), Out("stored " + Mode(ENUM_REGISTRY_SETTINGS)), 0;
   if (cmd == "watch-display") return WatchDisplay();
-  if (cmd == "hold-mode" && a.size() == 4)
-    return HoldMode(n, std::atoi(a[2].c_str()), std::atoi(a[3].c_str()));
+  if (cmd == "hold-mode" && a.size() == 4) return HoldMode(a);
   if (cmd == "logoff") {
     DWORD_PTR allowed = 0, ignored = 0;
-    SendMessageTimeoutW(NeedMainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+    SendMessageTimeoutW(NeedMain(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
                         &allowed);
     // As Windows does: the session ends only when the program agreed.
     SendMessageTimeoutW(MainWindow(), WM_ENDSESSION, allowed != 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
                         &ignored);
     return Out("allowed " + std::to_string(allowed != 0)), 0;
   }
-  if (cmd == "close") return PostMessageW(NeedMainWindow(), WM_CLOSE, 0, 0) ? 0 : 3;
+  if (cmd == "close") return PostMessageW(NeedMain(), WM_CLOSE, 0, 0) ? 0 : 3;
   if (cmd == "taskbar-created")
-    return PostMessageW(NeedMainWindow(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 3;
-  if (cmd == "tray-icons") {
-    HWND tray = WaitFor([] { return FindWindowW(L"Shell_TrayWnd", nullptr); });
-    return tray ? Spy(PidOf(tray), "tray") : (Out("error no-taskbar"), 1);
-  }
+    return PostMessageW(NeedMain(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 3;
+  if (cmd == "tray-icons")
+    return Spy(PidOf(Need([] { return FindWindowW(L"Shell_TrayWnd", nullptr); }, "taskbar")), "tray");
   if (cmd == "tray-forget") {
     NOTIFYICONDATAA nid{};
     nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    nid.hWnd = NeedMainWindow();
+    nid.hWnd = NeedMain();
     nid.uID = 1;
     return Shell_NotifyIconA(NIM_DELETE, &nid) ? 0 : 3;
   }
