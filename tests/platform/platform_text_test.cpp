@@ -1,0 +1,91 @@
+// What the platform layers make of text from outside the program: the command-line text the Windows build
+// hands to the program, the file its launch service starts for a command line (never one that a search of the
+// program's own folder or the current directory would find), and the folders the X11 build searches for a
+// desktop tool (never the current directory).
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/search_folders.h"
+#include "platform/win32/command_tail.h"
+#include "platform/win32/system_program.h"
+
+namespace {
+
+TEST(CommandTail, SkipsTheProgramPathAndOneBlank) {
+  const std::pair<std::u16string, std::u16string> rows[] = {
+      {u"Velmora.exe", u""},
+      {u"Velmora.exe ", u""},
+      {u"Velmora.exe /s 800,600,32", u"/s 800,600,32"},
+      {u"C:\\Tools\\Velmora.exe  /s 800,600,32", u" /s 800,600,32"},
+      {u"\"C:\\Program Files\\Velmora\\Velmora.exe\" /s 1,2,3", u"/s 1,2,3"},
+      {u"\"C:\\Program Files\\Velmora\\Velmora.exe\"/s 1,2,3", u"/s 1,2,3"},
+      {u"\"C:\\Program Files\\Velmora\\Velmora.exe\"", u""},
+      {u"\"C:\\no closing quote /s 1,2,3", u""},
+      {u"Velmora.exe\t/s 1,2,3", u"/s 1,2,3"},
+      {u"Velmora.exe /s \"1024,768,16\" ", u"/s \"1024,768,16\" "},
+      {u"", u""}};
+  for (const auto& [line, tail] : rows) EXPECT_EQ(win32::CommandTail(std::u16string_view(line)), tail);
+}
+
+TEST(SystemProgram, NamesTheProgramByItsFullPath) {
+  const std::u16string control = u"C:\\WINDOWS\\system32\\Control.exe", quoted = u"\"" + control + u"\"";
+  const struct {
+    std::u16string line;
+    std::optional<std::u16string> application;  // none: refused
+    std::u16string commandLine;
+  } rows[] = {
+      // A bare name is the system folder's file; the arguments follow as they stand.
+      {u"Control.exe Desk.cpl ,3", control, quoted + u" Desk.cpl ,3"},
+      {u"Control.exe", control, quoted},
+      {u"  Control.exe\tDesk.cpl", control, quoted + u"\tDesk.cpl"},
+      {u"\"Control.exe\" Desk.cpl ,3", control, quoted + u" Desk.cpl ,3"},
+      {u"control desk.cpl", u"C:\\WINDOWS\\system32\\control.exe",
+       u"\"C:\\WINDOWS\\system32\\control.exe\" desk.cpl"},
+      // A full path stands; one with blanks stays one program.
+      {u"\"C:\\Program Files\\Tool\\tool.exe\" /x", u"C:\\Program Files\\Tool\\tool.exe",
+       u"\"C:\\Program Files\\Tool\\tool.exe\" /x"},
+      {u"D:/tools/run.com a", u"D:/tools/run.com", u"\"D:/tools/run.com\" a"},
+      {u"\\\\server\\share\\tool a", u"\\\\server\\share\\tool.exe", u"\"\\\\server\\share\\tool.exe\" a"},
+      // Whatever depends on the current directory or drive is refused.
+      {u".\\Control.exe Desk.cpl", std::nullopt, u""},
+      {u"sub\\Control.exe", std::nullopt, u""},
+      {u"\\Windows\\Control.exe", std::nullopt, u""},
+      {u"C:Control.exe", std::nullopt, u""},
+      {u"\"C:\\no closing quote.exe a", std::nullopt, u""},
+      {u"", std::nullopt, u""},
+      {u"   ", std::nullopt, u""},
+      {u"\"\" Desk.cpl", std::nullopt, u""}};
+  for (const auto& row : rows) {
+    const auto launch = win32::SystemProgram(row.line, u"C:\\WINDOWS\\system32");
+    ASSERT_EQ(launch.has_value(), row.application.has_value())
+        << std::string(row.line.begin(), row.line.end());
+    if (launch) {
+      EXPECT_EQ(std::make_pair(launch->application, launch->commandLine),
+                std::make_pair(*row.application, row.commandLine));
+    }
+  }
+  // A bare name needs the system folder.
+  EXPECT_FALSE(win32::SystemProgram(u"Control.exe", u"").has_value());
+  EXPECT_EQ(win32::SystemProgram(u"Control.exe", u"C:\\")->application, u"C:\\Control.exe");
+}
+
+TEST(SearchFolders, KeepsOnlyAbsoluteEntriesInOrder) {
+  const std::pair<std::string, std::vector<std::string>> rows[] = {
+      {"/usr/local/bin:/usr/bin:/bin", {"/usr/local/bin", "/usr/bin", "/bin"}},
+      {".:/usr/bin", {"/usr/bin"}},
+      {"/usr/bin:.", {"/usr/bin"}},
+      // Empty entries, leading, doubled or trailing, mean the current directory too.
+      {":/usr/bin", {"/usr/bin"}},
+      {"/usr/bin::/bin", {"/usr/bin", "/bin"}},
+      {"/usr/bin:", {"/usr/bin"}},
+      {"bin:./tools:../x:~/bin:/opt/tool bin", {"/opt/tool bin"}},
+      {"", {}},
+      {".", {}},
+      {"/", {"/"}}};
+  for (const auto& [path, folders] : rows) EXPECT_EQ(linuxp::SearchFolders(path), folders) << path;
+}
+
+}  // namespace
