@@ -1,10 +1,6 @@
-"""The harness of the end-to-end tests, shared by the Wine tests (tests/e2e) and the X11 tests (tests/linux).
-
-A session (`with WineSession("name") as s:` or `X11Session`) is a private Xvfb, a temporary folder and every
-process the test starts, ended by their ids when the block ends. The menu is read inside the program's process
-(tests/driver/menuspy.cpp, tests/linux/menu_reader.cpp). main({name: function}) runs a file's tests; exit
-status 1 on a failure, 77 when a tool is missing. tests/e2e/README.md shows a whole test.
-"""
+"""The harness of the end-to-end tests under Wine (tests/e2e) and X11 (tests/linux); tests/e2e/README.md shows a
+whole test. A session (WineSession, X11Session) is a private Xvfb, a temporary folder and every process the test
+starts, ended by their ids when the block ends. main({name: function}) runs a file's tests."""
 
 import contextlib
 import ctypes
@@ -53,11 +49,10 @@ def wait_for(probe, timeout=10, what="a condition"):
 def stop(proc):
     """Ends one process we started, by its id: SIGTERM, then SIGKILL."""
     proc.terminate()
-    try:
-        proc.wait(5)
-    except subprocess.TimeoutExpired:
-        proc.kill()
-        proc.wait()
+    with contextlib.suppress(subprocess.TimeoutExpired):
+        return proc.wait(5)
+    proc.kill()
+    proc.wait()
 
 
 # The standard Windows 16-colour palette in index order: the program icon's colours.
@@ -109,16 +104,13 @@ def selectable(items):
 class Session:
     """Xvfb, a temporary folder and the processes of one test; see WineSession and X11Session."""
 
-    kind, tools = "e2e", ("Xvfb", "xdotool", "import", "convert")
+    kind = "e2e"
 
     def __init__(self, name, screen="1280x1024x24", xvfb_args=()):
         self.name, self.screen, self.xvfb_args = name, screen, list(xvfb_args)
         self.procs, self.tmp = [], None
 
     def __enter__(self):
-        if missing := [t for t in self.tools if shutil.which(t) is None]:
-            print("skipped: missing", *missing, flush=True)
-            sys.exit(77)
         self.tmp = Path(tempfile.mkdtemp(prefix=f"velmora-{self.name}-"))
         try:
             read_fd, write_fd = os.pipe()
@@ -348,19 +340,6 @@ class WineSession(Session):
         yield
         hold.communicate(b"", timeout=30)
 
-    @contextlib.contextmanager
-    def display_changes(self):
-        """Yields a list that, after the block, holds ((w, h, d) in force, (w, h, d) stored) for each display
-        change announced during the block, read while it was announced (Wine undoes a program's switch when
-        that program ends)."""
-        changes = []
-        watch = self.lasting_driver("watch-display")
-        yield changes
-        time.sleep(0.5)  # a late announcement still gets in
-        for line in watch.communicate(b"", timeout=30)[0].decode().splitlines():
-            p = list(map(int, line.split()[1:4] + line.split()[5:8]))
-            changes.append((tuple(p[:3]), tuple(p[3:])))
-
 
 # ------------------------------------------------------------------ the X11 velmora
 
@@ -379,7 +358,7 @@ class X11Session(Session):
     """Xvfb with RandR and the given modes added to its output, a tray host (trayer) unless tray=False, and
     velmora run with tests/linux/menu_reader.so preloaded."""
 
-    kind, tools = "linux", Session.tools + ("xrandr", "trayer", "xset", "xprop")
+    kind = "linux"
 
     def __init__(self, name, modes=(), current=None, tray=True, depth=24):
         super().__init__(name, f"1280x1024x{depth}", ["+extension", "RANDR"])

@@ -14,8 +14,6 @@
 //   msgbox           Velmora's message box: "caption T", "rect L T R B", "icon 0|1", "text T", "button T"
 //   msgbox-ok        press OK in it and wait until it closes
 //   mode             "current W H D" and "stored W H D"
-//   watch-display    "ready", then "change W H D stored W H D" (the mode in force and the stored one)
-//                    for each WM_DISPLAYCHANGE, until standard input ends
 //   hold-mode W H D  switch the display (not stored), print "ready" and keep the switch until standard
 //                    input ends
 //   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; post "TaskbarCreated"
@@ -186,35 +184,6 @@ std::string Mode(DWORD which) {
                   static_cast<long>(dm.dmBitsPerPel)});
 }
 
-DWORD WINAPI WaitForEndOfInput(LPVOID quit_thread) {
-  char buf[64];
-  DWORD got = 0;
-  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) {
-  }
-  if (quit_thread)
-    PostThreadMessageW(static_cast<DWORD>(reinterpret_cast<uintptr_t>(quit_thread)), WM_QUIT, 0, 0);
-  return 0;
-}
-
-// A hidden top-level window receives the WM_DISPLAYCHANGE broadcast of each switch and reads the modes while
-// the switching program still waits for the broadcast to be delivered (Wine undoes the switch when it ends).
-int WatchDisplay() {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND h, UINT msg, WPARAM wp, LPARAM lp) CALLBACK -> LRESULT {
-    if (msg == WM_DISPLAYCHANGE)
-      Out("change " + Mode(ENUM_CURRENT_SETTINGS) + " stored " + Mode(ENUM_REGISTRY_SETTINGS));
-    return DefWindowProcW(h, msg, wp, lp);
-  };
-  wc.lpszClassName = L"VelmoraTestDisplayWatch";
-  RegisterClassW(&wc);
-  CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  const auto self = reinterpret_cast<LPVOID>(uintptr_t{GetCurrentThreadId()});
-  CloseHandle(CreateThread(nullptr, 0, WaitForEndOfInput, self, 0, nullptr));
-  Out("ready");
-  for (MSG m; GetMessageW(&m, nullptr, 0, 0) > 0;) DispatchMessageW(&m);
-  return 0;
-}
-
 // Switches the display as another program would (not stored) and keeps the switch until standard input ends:
 // Wine undoes a program's switch when that program ends.
 int HoldMode(const std::vector<std::string>& a) {
@@ -224,7 +193,11 @@ int HoldMode(const std::vector<std::string>& a) {
   dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
   if (ChangeDisplaySettingsA(&dm, 0) != DISP_CHANGE_SUCCESSFUL) return Out("error hold-mode"), 3;
   Out("ready");
-  return WaitForEndOfInput(nullptr);
+  char buf[64];
+  DWORD got = 0;
+  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) {
+  }
+  return 0;
 }
 
 // Makes the display adapter's settings key (the key EnumDisplayDevices names, under HKEY_CURRENT_CONFIG)
@@ -286,7 +259,6 @@ int Run(const std::vector<std::string>& a) {
   if (cmd == "msgbox" || cmd == "msgbox-ok") return MsgBox(cmd == "msgbox-ok");
   if (cmd == "mode")
     return Out("current " + Mode(ENUM_CURRENT_SETTINGS)), Out("stored " + Mode(ENUM_REGISTRY_SETTINGS)), 0;
-  if (cmd == "watch-display") return WatchDisplay();
   if (cmd == "hold-mode" && a.size() == 4) return HoldMode(a);
   if (cmd == "logoff") {
     DWORD_PTR allowed = 0, ignored = 0;

@@ -1,15 +1,21 @@
 #!/usr/bin/env python3
 """End-to-end tests of what the X11 velmora adds over the shared core: the modes RandR lists and switching
 them, the Qt tray and its menu, a tray host that starts late, the About window, the error box, signals, the
-desktop's display tool and the screen saver. Run through run_tests.sh; prints "N passed, M failed"."""
+desktop's display tool and the screen saver; the Debian package. Run through run_tests.sh; prints "N passed,
+M failed"."""
 
 import os
+import re
+import shutil
+import subprocess
 import sys
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import MENU_COMMANDS, VELMORA, X11Session, check, check_equal, main, wait_for  # noqa: E402
+from harness import MENU_COMMANDS, REPO, VELMORA, X11Session, check, check_equal, check_icon, main, wait_for  # noqa
+
+BUILD = REPO / "build" / "linux"
 
 # Added to the screen's own 1280x1024 in this order: 640x400 is too low for the menu, 800x600_75 is 800x600
 # again at another refresh rate.
@@ -86,13 +92,17 @@ def test_late_tray_about_signal_and_exit():
 
 def test_display_tool_and_screen_saver():
     with X11Session("tools", MODES) as x:
-        bindir = x.tmp / "bin"
-        bindir.mkdir()
-        (bindir / "arandr").write_text(f"#!/bin/sh\ntouch '{x.tmp}/arandr-started'\n")
-        (bindir / "arandr").chmod(0o755)
-        x.start(PATH=f"{bindir}:{os.environ['PATH']}")
+        # The display tool comes from the one absolute PATH folder that has it; the programs of its name in
+        # the current directory and in a folder under it (the relative entries "bin", "" and ".") never run.
+        (x.tmp / "bin").mkdir()
+        (x.tmp / "tool").mkdir()
+        for folder, mark in ((x.tmp, "planted-ran"), (x.tmp / "bin", "planted-ran"), (x.tmp / "tool", "tool-ran")):
+            (folder / "arandr").write_text(f"#!/bin/sh\n: > '{x.tmp}/{mark}'\n")  # no PATH lookup in the tool
+            (folder / "arandr").chmod(0o755)
+        x.start(PATH=f"bin::.:{x.tmp / 'tool'}")
         x.choose("画面のプロパティを開く")
-        wait_for(lambda: (x.tmp / "arandr-started").exists(), 5, "the display tool to start")
+        wait_for(lambda: (x.tmp / "tool-ran").exists(), 5, "the display tool to start")
+        check(not (x.tmp / "planted-ran").exists(), "a tool from a relative PATH entry ran")
         x.run("xset", "s", "300")
         x.choose("スクリーンセーバを無効にする")
         wait_for(lambda: "timeout:  0 " in x.run("xset", "q"), 5, "the screen-saver timeout to be 0")
@@ -103,23 +113,63 @@ def test_display_tool_and_screen_saver():
         check(not x.screen_saver_on(), "the screen saver is on too early")
         x.choose("スクリーンセーバ起動")
         wait_for(x.screen_saver_on, 5, "the screen saver")
-    # No tool in the absolute PATH folders; a planted one in the current directory and in a folder under it
-    # (the relative entries "bin", "" and ".") must not run in its place.
-    with X11Session("no_tool", MODES) as x:
-        (x.tmp / "empty").mkdir()
-        (x.tmp / "bin").mkdir()
-        for tool in (x.tmp / "arandr", x.tmp / "bin" / "arandr"):
-            tool.write_text(f"#!/bin/sh\n: > '{x.tmp}/planted-ran'\n")  # no PATH lookup in the tool
-            tool.chmod(0o755)
-        x.start(PATH=f"bin::.:{x.tmp / 'empty'}")
-        x.choose("画面のプロパティを開く")
-        time.sleep(1)
-        check(not (x.tmp / "planted-ran").exists(), "a tool from a relative PATH entry ran")
-        check(x.velmora.poll() is None, "velmora stays resident without a display tool")
-        check_equal([w for w in x.shown() if w[4] > 64], [], "windows shown")
+
+
+def run(*cmd, **kw):
+    return subprocess.run(list(map(str, cmd)), capture_output=True, text=True, timeout=300, **kw)
+
+
+def test_package():
+    """The package target's .deb: its fields, lintian, desktop-file-validate and appstreamcli over it, and what
+    it installs (unpacked with dpkg-deb -x): icons, Readme.txt, the manual page and a program that works."""
+    res = run("cmake", "--build", "--preset", "linux", "--target", "package", cwd=REPO)
+    check(res.returncode == 0, "the package target failed:\n" + res.stdout[-2000:] + res.stderr)
+    version = re.search(r"^CMAKE_PROJECT_VERSION:STATIC=(\S+)$", (BUILD / "CMakeCache.txt").read_text(), re.M)[1]
+    deb = BUILD / f"velmora_{version}_{run('dpkg', '--print-architecture').stdout.strip()}.deb"
+    root = BUILD / "unpacked"
+    shutil.rmtree(root, ignore_errors=True)
+    check(run("dpkg-deb", "-x", deb, root).returncode == 0, f"dpkg-deb -x {deb}")
+
+    field = lambda name: run("dpkg-deb", "-f", deb, name).stdout.strip()  # noqa: E731
+    check_equal((field("Package"), field("Version"), field("Section")), ("velmora", version, "x11"), "fields")
+    depends = set(re.findall(r"[\w.+-]+", field("Depends")))  # computed from the binary
+    check({"libqt6widgets6", "libxrandr2", "libx11-6", "libc6"} <= depends, f"Depends: {field('Depends')!r}")
+    res = run("lintian", "--fail-on", "error,warning", deb)
+    check(res.returncode == 0 and not re.search(r"^[EW]: ", res.stdout, re.M), "lintian:\n" + res.stdout)
+
+    entry = root / "usr/share/applications/velmora.desktop"
+    res = run("desktop-file-validate", entry)
+    check(res.returncode == 0 and not (res.stdout + res.stderr).strip(), "desktop-file-validate:\n" + res.stdout)
+    keys = dict(line.split("=", 1) for line in entry.read_text().splitlines() if "=" in line)
+    check_equal([keys.get(k) for k in ("Exec", "Icon", "Categories")], ["velmora", "velmora",
+                "Settings;HardwareSettings;"], "Exec, Icon, Categories")
+    check(keys.get("Comment") and re.search("[\u3040-\u30ff]", keys.get("Comment[ja]", "")), "the two Comments")
+    (meta,) = (root / "usr/share/metainfo").glob("*.metainfo.xml")
+    res = run("appstreamcli", "validate", "--no-net", "--pedantic", "--strict", meta)
+    check(res.returncode == 0 and not re.search(r"^[EWIP]: ", res.stdout, re.M), "appstreamcli:\n" + res.stdout)
+    check(f'<release version="{version}"' in meta.read_text(), f"no release entry for {version}")
+
+    for size in (16, 32, 48, 64, 128):
+        check_icon(root / f"usr/share/icons/hicolor/{size}x{size}/apps/velmora.png", size)
+    readme = BUILD / "platform/linux/Readme.txt"
+    check_equal(readme.read_bytes(), (root / "usr/share/doc/velmora/Readme.txt").read_bytes(),
+                "Readme.txt beside the program and in the package")
+    text = readme.read_text(encoding="utf-8")
+    check("\r" not in text and f"Ver {version}" in text and "man velmora" in text, "Readme.txt's content")
+
+    res = run("man", "--warnings", "-l", root / "usr/share/man/man1/velmora.1.gz",
+              env=dict(os.environ, LC_ALL="C.UTF-8", MANWIDTH="80"))
+    check(res.returncode == 0 and not res.stderr.strip(), f"man -l: {res.returncode} {res.stderr}")
+    text = re.sub(r".\x08", "", res.stdout)
+    statuses = re.search(r"^EXIT STATUS$(.*?)^\S", text, re.M | re.S)[1]
+    check_equal(re.findall(r"^\s+(\d)\s", statuses, re.M), list("012345"), "exit statuses")
+    for caption in [c for c in MENU_COMMANDS if c != "-"] + ["~/.config/autostart/"]:
+        check(caption in text, f"the manual page does not describe {caption}")
+
+    with X11Session("package", ["1024x768"], tray=False) as x:  # a 24-bit screen shows 32 bits
+        res = run(root / "usr/bin/velmora", "/s1024,768,32", env=x.env())
+        check_equal((res.returncode, x.current_mode()), (0, (1024, 768)), f"exit status and mode ({res.stderr})")
 
 
 if __name__ == "__main__":
-    import test_package
-    tests = {**globals(), **vars(test_package)}
-    main({name: f for name, f in tests.items() if name.startswith("test_") and callable(f)})
+    main({name: f for name, f in globals().items() if name.startswith("test_")})
