@@ -15,18 +15,15 @@
 namespace {
 
 TEST(CommandTail, SkipsTheProgramPathAndOneBlank) {
+  // clang-format off
   const std::pair<std::u16string, std::u16string> rows[] = {
-      {u"Velmora.exe", u""},
-      {u"Velmora.exe ", u""},
-      {u"Velmora.exe /s 800,600,32", u"/s 800,600,32"},
-      {u"C:\\Tools\\Velmora.exe  /s 800,600,32", u" /s 800,600,32"},
+      {u"Velmora.exe", u""}, {u"Velmora.exe ", u""}, {u"", u""}, {u"Velmora.exe /s 800,600,32", u"/s 800,600,32"},
+      {u"C:\\Tools\\Velmora.exe  /s 800,600,32", u" /s 800,600,32"}, {u"Velmora.exe\t/s 1,2,3", u"/s 1,2,3"},
       {u"\"C:\\Program Files\\Velmora\\Velmora.exe\" /s 1,2,3", u"/s 1,2,3"},
       {u"\"C:\\Program Files\\Velmora\\Velmora.exe\"/s 1,2,3", u"/s 1,2,3"},
-      {u"\"C:\\Program Files\\Velmora\\Velmora.exe\"", u""},
-      {u"\"C:\\no closing quote /s 1,2,3", u""},
-      {u"Velmora.exe\t/s 1,2,3", u"/s 1,2,3"},
-      {u"Velmora.exe /s \"1024,768,16\" ", u"/s \"1024,768,16\" "},
-      {u"", u""}};
+      {u"\"C:\\Program Files\\Velmora\\Velmora.exe\"", u""}, {u"\"C:\\no closing quote /s 1,2,3", u""},
+      {u"Velmora.exe /s \"1024,768,16\" ", u"/s \"1024,768,16\" "}};
+  // clang-format on
   for (const auto& [line, tail] : rows) EXPECT_EQ(win32::CommandTail(std::u16string_view(line)), tail);
 }
 
@@ -50,14 +47,12 @@ TEST(SystemProgram, NamesTheProgramByItsFullPath) {
       {u"D:/tools/run.com a", u"D:/tools/run.com", u"\"D:/tools/run.com\" a"},
       {u"\\\\server\\share\\tool a", u"\\\\server\\share\\tool.exe", u"\"\\\\server\\share\\tool.exe\" a"},
       // Whatever depends on the current directory or drive is refused.
-      {u".\\Control.exe Desk.cpl", std::nullopt, u""},
-      {u"sub\\Control.exe", std::nullopt, u""},
-      {u"\\Windows\\Control.exe", std::nullopt, u""},
-      {u"C:Control.exe", std::nullopt, u""},
-      {u"\"C:\\no closing quote.exe a", std::nullopt, u""},
-      {u"", std::nullopt, u""},
-      {u"   ", std::nullopt, u""},
+      // clang-format off
+      {u".\\Control.exe Desk.cpl", std::nullopt, u""}, {u"sub\\Control.exe", std::nullopt, u""},
+      {u"\\Windows\\Control.exe", std::nullopt, u""}, {u"C:Control.exe", std::nullopt, u""},
+      {u"\"C:\\no closing quote.exe a", std::nullopt, u""}, {u"", std::nullopt, u""}, {u"   ", std::nullopt, u""},
       {u"\"\" Desk.cpl", std::nullopt, u""}};
+  // clang-format on
   for (const auto& row : rows) {
     const auto launch = win32::SystemProgram(row.line, u"C:\\WINDOWS\\system32");
     ASSERT_EQ(launch.has_value(), row.application.has_value())
@@ -73,18 +68,14 @@ TEST(SystemProgram, NamesTheProgramByItsFullPath) {
 }
 
 TEST(SearchFolders, KeepsOnlyAbsoluteEntriesInOrder) {
+  // Empty entries, leading, doubled or trailing, mean the current directory too.
+  // clang-format off
   const std::pair<std::string, std::vector<std::string>> rows[] = {
-      {"/usr/local/bin:/usr/bin:/bin", {"/usr/local/bin", "/usr/bin", "/bin"}},
-      {".:/usr/bin", {"/usr/bin"}},
-      {"/usr/bin:.", {"/usr/bin"}},
-      // Empty entries, leading, doubled or trailing, mean the current directory too.
-      {":/usr/bin", {"/usr/bin"}},
-      {"/usr/bin::/bin", {"/usr/bin", "/bin"}},
-      {"/usr/bin:", {"/usr/bin"}},
-      {"bin:./tools:../x:~/bin:/opt/tool bin", {"/opt/tool bin"}},
-      {"", {}},
-      {".", {}},
+      {"/usr/local/bin:/usr/bin:/bin", {"/usr/local/bin", "/usr/bin", "/bin"}}, {".:/usr/bin", {"/usr/bin"}},
+      {"/usr/bin:.", {"/usr/bin"}}, {":/usr/bin", {"/usr/bin"}}, {"/usr/bin::/bin", {"/usr/bin", "/bin"}},
+      {"/usr/bin:", {"/usr/bin"}}, {"bin:./tools:../x:~/bin:/opt/tool bin", {"/opt/tool bin"}}, {"", {}}, {".", {}},
       {"/", {"/"}}};
+  // clang-format on
   for (const auto& [path, folders] : rows) EXPECT_EQ(linuxp::SearchFolders(path), folders) << path;
 }
 
