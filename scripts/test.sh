@@ -27,7 +27,8 @@ step "build host" build host
 step "unit, resource, package and end-to-end tests" ctest --preset host
 step "sanitizers" bash -c 'cmake --preset host-asan >/dev/null && cmake --build --preset host-asan -j "$(nproc)" && ctest --preset host-asan'
 [ -f tests/fuzz/run_fuzz.sh ] && step "fuzz" bash tests/fuzz/run_fuzz.sh "${VELMORA_FUZZ_SECONDS:-60}"
-[ -f tests/linux/run_tests.sh ] && step "linux end-to-end" bash tests/linux/run_tests.sh
+linux_tests() { build linux && ctest --test-dir build/linux --output-on-failure; }
+step "linux end-to-end" linux_tests
 
 echo "== all tests took $(( $(date +%s) - start )) s"
 if [ ${#failed[@]} -gt 0 ]; then

@@ -1,10 +1,8 @@
 // menuspy.dll: loaded into another process by velmora_driver (CreateRemoteThread + LoadLibraryA), it reads
-// what Wine lets only that process read, writes it in UTF-8 to %TEMP%\velmora_menuspy.txt and unloads itself.
-// %TEMP%\velmora_menuspy.req names what to read:
-//   "menu" (in Velmora's process): the open popup menu, "item TEXT" a line: "-" for a separator, "* "
-//   before a ticked item's caption
-//   "tray" (in the shell's process): the notification icons' tooltips, "icon L T R B TIP" (screen
-//   coordinates)
+// what Wine lets only that process read, writes it in UTF-8 to %TEMP%\velmora_menuspy.txt and unloads itself:
+//   the process's open popup menu (in Velmora), "item TEXT" a line: "-" for a separator, "* " before a ticked
+//   item's caption;
+//   the process's notification icons (in the shell), "icon L T R B TIP" a line (screen coordinates).
 // TAB, CR and LF in a text are written as \t, \r and \n.
 
 #include <windows.h>
@@ -65,9 +63,9 @@ BOOL CALLBACK ReadTooltips(HWND hwnd, LPARAM lp) {
 }
 
 DWORD WINAPI Worker(LPVOID module) {
-  std::string request, out;
-  std::ifstream(TempFile("velmora_menuspy.req")) >> request;
-  EnumWindows(request == "tray" ? ReadTooltips : ReadPopup, reinterpret_cast<LPARAM>(&out));
+  std::string out;
+  EnumWindows(ReadPopup, reinterpret_cast<LPARAM>(&out));
+  EnumWindows(ReadTooltips, reinterpret_cast<LPARAM>(&out));
   // Written aside and renamed, so that the driver sees the whole answer or none of it.
   const std::string path = TempFile("velmora_menuspy.txt");
   std::ofstream(path + ".part", std::ios::binary) << out;

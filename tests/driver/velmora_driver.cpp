@@ -112,11 +112,10 @@ HWND NeedWindow(const char* cls) {
   return Need([cls] { return VelmoraWindow(cls); }, cls);
 }
 
-// Loads menuspy.dll (beside the driver) into process PID to read REQUEST there; prints its answer.
-int Spy(DWORD pid, const char* request) {
+// Loads menuspy.dll (beside the driver) into process PID; prints what it read there.
+int Spy(DWORD pid) {
   const std::string answer = TempFile("velmora_menuspy.txt");
   DeleteFileA(answer.c_str());
-  std::ofstream(TempFile("velmora_menuspy.req"), std::ios::binary) << request;
   char dll[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, dll, MAX_PATH);
   std::strcpy(std::strrchr(dll, '\\') + 1, "menuspy.dll");
@@ -245,7 +244,7 @@ int Run(const std::vector<std::string>& a) {
   if (cmd == "menu") {
     NeedWindow("#32768");
     Sleep(100);  // the popup window may show a moment before its items are in place
-    return Spy(PidOf(MainWindow()), "menu");
+    return Spy(PidOf(MainWindow()));
   }
   if (cmd == "keys") return Keys(std::vector<std::string>(a.begin() + 1, a.end()));
   if (cmd == "popups") {
@@ -273,7 +272,7 @@ int Run(const std::vector<std::string>& a) {
   if (cmd == "taskbar-created")
     return PostMessageW(NeedMain(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0) ? 0 : 3;
   if (cmd == "tray-icons")
-    return Spy(PidOf(Need([] { return FindWindowW(L"Shell_TrayWnd", nullptr); }, "taskbar")), "tray");
+    return Spy(PidOf(Need([] { return FindWindowW(L"Shell_TrayWnd", nullptr); }, "taskbar")));
   if (cmd == "tray-forget") {
     NOTIFYICONDATAA nid{};
     nid.cbSize = NOTIFYICONDATAA_V1_SIZE;

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end tests of what the X11 velmora adds over the shared core: the modes RandR lists and switching
 them, the Qt tray and its menu, a tray host that starts late, the About window, the error box, signals, the
-desktop's display tool and the screen saver; the Debian package. Run through run_tests.sh; prints "N passed,
-M failed"."""
+desktop's display tool and the screen saver; the Debian package. Run with the linux preset's ctest, or by hand
+after building it (words given: only the tests whose names contain one); prints "N passed, M failed"."""
 
 import os
 import re
