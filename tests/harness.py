@@ -320,20 +320,6 @@ class WineSession(Session):
         """((w, h, d) in force, (w, h, d) stored)."""
         return tuple(tuple(map(int, line.split()[1:])) for line in self.driver("mode"))
 
-    def lasting_driver(self, *args):
-        """Starts a driver command that says "ready" and goes on until its standard input ends; its process."""
-        proc = self.spawn([LOADER, BUILD / "velmora_driver.exe", *args], env=self.wine_env, stdin=subprocess.PIPE,
-                          stdout=subprocess.PIPE)
-        check(proc.stdout.readline().strip() == b"ready", f"driver {' '.join(map(str, args))} did not get ready")
-        return proc
-
-    @contextlib.contextmanager
-    def mode_held(self, width, height, depth):
-        """Another program switches the display to that mode for the block (Wine undoes it when that one ends)."""
-        hold = self.lasting_driver("hold-mode", width, height, depth)
-        yield
-        hold.communicate(b"", timeout=30)
-
 
 # ------------------------------------------------------------------ the X11 velmora
 

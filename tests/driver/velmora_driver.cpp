@@ -14,8 +14,6 @@
 //   msgbox           Velmora's message box: "caption T", "rect L T R B", "icon 0|1", "text T", "button T"
 //   msgbox-ok        press OK in it and wait until it closes
 //   mode             "current W H D" and "stored W H D"
-//   hold-mode W H D  switch the display (not stored), print "ready" and keep the switch until standard
-//                    input ends
 //   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; post "TaskbarCreated"
 //   tray-icons       the shell's icons, read by menuspy.dll inside the shell: "icon L T R B TOOLTIP"
 //   tray-forget      remove Velmora's icon from the shell, as a restarted shell has lost it
@@ -31,7 +29,6 @@
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -183,22 +180,6 @@ std::string Mode(DWORD which) {
                   static_cast<long>(dm.dmBitsPerPel)});
 }
 
-// Switches the display as another program would (not stored) and keeps the switch until standard input ends:
-// Wine undoes a program's switch when that program ends.
-int HoldMode(const std::vector<std::string>& a) {
-  DEVMODEA dm{};
-  dm.dmSize = sizeof dm;
-  std::istringstream(a[1] + " " + a[2] + " " + a[3]) >> dm.dmPelsWidth >> dm.dmPelsHeight >> dm.dmBitsPerPel;
-  dm.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
-  if (ChangeDisplaySettingsA(&dm, 0) != DISP_CHANGE_SUCCESSFUL) return Out("error hold-mode"), 3;
-  Out("ready");
-  char buf[64];
-  DWORD got = 0;
-  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buf, sizeof buf, &got, nullptr) && got > 0) {
-  }
-  return 0;
-}
-
 // Makes the display adapter's settings key (the key EnumDisplayDevices names, under HKEY_CURRENT_CONFIG)
 // read-only: a mode can no longer be stored.
 int DenyStoredSettings() {
@@ -258,7 +239,6 @@ int Run(const std::vector<std::string>& a) {
   if (cmd == "msgbox" || cmd == "msgbox-ok") return MsgBox(cmd == "msgbox-ok");
   if (cmd == "mode")
     return Out("current " + Mode(ENUM_CURRENT_SETTINGS)), Out("stored " + Mode(ENUM_REGISTRY_SETTINGS)), 0;
-  if (cmd == "hold-mode" && a.size() == 4) return HoldMode(a);
   if (cmd == "logoff") {
     DWORD_PTR allowed = 0, ignored = 0;
     SendMessageTimeoutW(NeedMain(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,

@@ -9,12 +9,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
-#include <string>
-#include <thread>
 
 namespace {
 
@@ -36,27 +32,17 @@ void Answer(const QString& request) {
   QFile::rename(request + ".part", request + ".out");
 }
 
-struct Poller {
-  Poller() {
-    const char* path = std::getenv("VELMORA_READER_REQUEST");
-    if (!path) return;
-    std::thread([request = QString::fromLocal8Bit(path)] {
-      for (;; std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-        QCoreApplication* app = QCoreApplication::instance();
-        if (!app || !QFile::exists(request)) continue;
-        QFile::remove(request);
-        std::atomic<bool> done = false;
-        QMetaObject::invokeMethod(
-            app,
-            [&] {
-              Answer(request);
-              done = true;
-            },
-            Qt::QueuedConnection);
-        while (!done) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      }
-    }).detach();
-  }
-} poller;
+// Runs as the application object is made: looks for a request every 50 ms, in its event loops too.
+void StartPolling() {
+  const QString request = qEnvironmentVariable("VELMORA_READER_REQUEST");
+  if (request.isEmpty()) return;
+  auto* timer = new QTimer(QCoreApplication::instance());
+  QObject::connect(timer, &QTimer::timeout, [request] {
+    if (QFile::remove(request)) Answer(request);
+  });
+  timer->start(50);
+}
 
 }  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(StartPolling)
