@@ -6,6 +6,7 @@ import contextlib
 import ctypes
 import ctypes.util
 import fcntl
+import json
 import os
 import re
 import shutil
@@ -81,19 +82,9 @@ def check_icon(image, size):
         check(tuple(raw[4 * i + 4 - len(want): 4 * i + 4]) == want, f"{size}x{size} icon, pixel {i}")
 
 
-def unescape(text):
-    """A text field of a reader or the driver: TAB, CR and LF come written as \\t, \\r and \\n."""
-    return text.replace("\\t", "\t").replace("\\r", "\r").replace("\\n", "\n")
-
-
 # The items below the modes in the tray menu, on both platforms.
 MENU_COMMANDS = ["-", "スクリーンセーバ起動", "スクリーンセーバを無効にする", "-", "画面のプロパティを開く", "バージョン情報",
                  "-", "終了"]
-
-
-def fields(lines, key):
-    """The unescaped text after "KEY " of each such line of a reader's or the driver's output."""
-    return [unescape(line[len(key) + 1:]) for line in lines if line.startswith(key + " ")]
 
 
 def selectable(items):
@@ -104,19 +95,18 @@ def selectable(items):
 class Session:
     """Xvfb, a temporary folder and the processes of one test; see WineSession and X11Session."""
 
-    kind = "e2e"
+    kind, depth = "e2e", 24
 
-    def __init__(self, name, screen="1280x1024x24", xvfb_args=()):
-        self.name, self.screen, self.xvfb_args = name, screen, list(xvfb_args)
-        self.procs, self.tmp = [], None
+    def __init__(self, name):
+        self.name, self.procs = name, []
 
     def __enter__(self):
         self.tmp = Path(tempfile.mkdtemp(prefix=f"velmora-{self.name}-"))
         try:
             read_fd, write_fd = os.pipe()
-            self.procs.append(subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen,
-                                                "-nolisten", "tcp", "-noreset", *self.xvfb_args], pass_fds=(write_fd,),
-                                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+            self.procs.append(subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
+                                                f"1280x1024x{self.depth}", "-nolisten", "tcp", "-noreset"],
+                                               pass_fds=(write_fd,), stderr=subprocess.DEVNULL))
             os.close(write_fd)
             with os.fdopen(read_fd) as f:
                 self.display = f":{f.readline().strip()}"
@@ -259,36 +249,27 @@ class WineSession(Session):
         return self.spawn([LOADER, exe, *args], env=self.wine_env, cwd=cwd or self.tmp)
 
     def driver(self, *args, ok=True, timeout=60):
-        """One driver command; its output lines. ok=False accepts any exit status (kept in self.rc)."""
+        """One driver command (see tests/driver/velmora_driver.cpp); what it printed, read as JSON (None when it
+        printed nothing). ok=False accepts any exit status (kept in self.rc)."""
         res = subprocess.run([LOADER, BUILD / "velmora_driver.exe", *map(str, args)], env=self.wine_env,
                              cwd=self.tmp, stdout=subprocess.PIPE, stderr=self.log, timeout=timeout)
-        lines, self.rc = res.stdout.decode("utf-8", errors="replace").splitlines(), res.returncode
-        check(not ok or self.rc == 0, f"driver {' '.join(map(str, args))}: exit {self.rc}, output {lines}")
-        return lines
+        self.rc, out = res.returncode, res.stdout.decode()
+        check(not ok or self.rc == 0, f"driver {' '.join(map(str, args))}: exit {self.rc}, output {out}")
+        return json.loads(out) if out.strip() else None
 
     def resident(self, **start):
         """Starts Velmora.exe without arguments and waits for its one tray icon; (process, icon)."""
         proc = self.start(**start)
         return proc, wait_for(self.icons, 20, "the tray icon")[0]
 
-    def main_window(self):
-        """{"visible", "owned", "client" (w, h), "rect" (l, t, r, b), "texts" (of its visible controls)}."""
-        lines = self.driver("find")
-        p = list(map(int, lines[0].split()[1:]))
-        return {"visible": p[0] == 1, "owned": p[1] == 1, "client": tuple(p[2:4]), "rect": tuple(p[4:8]),
-                "texts": [t for t in fields(lines, "child 1") if t]}
-
-    def visible_windows(self):
-        """The classes and titles of Velmora's visible top-level windows."""
-        return fields(self.driver("windows"), "window 1")
-
     def menu(self):
         """The items of the open popup menu: "-" for a separator, "* " before the ticked item's caption."""
-        return fields(self.driver("menu"), "item")
+        return self.driver("menu")["menu"]
 
     def click(self, icon, button=3):
         """A real click through the X server on the icon: button 1 left, 3 right."""
-        self.xdotool("mousemove", *icon["centre"], "click", button)
+        l, t, r, b = icon["rect"]
+        self.xdotool("mousemove", (l + r) // 2, (t + b) // 2, "click", button)
 
     def choose(self, text):
         """Chooses the item of the open popup whose caption starts with text, with Down presses and Enter."""
@@ -298,27 +279,17 @@ class WineSession(Session):
         self.driver("keys", *["down"] * (hits[0] + 1), "return")
 
     def icons(self):
-        """The notification area's icons as the shell keeps them: [{"rect", "centre", "tip"}]."""
-        found = []
-        for line in self.driver("tray-icons"):
-            p = line.split(" ", 5)
-            l, t, r, b = map(int, p[1:5])
-            if r > l:  # an icon the shell has hidden has no area
-                found.append({"rect": (l, t, r, b), "centre": ((l + r) // 2, (t + b) // 2), "tip": unescape(p[5])})
-        return found
+        """The notification area's icons as the shell keeps them ({"rect", "tip"}), but hidden ones (no area)."""
+        return [icon for icon in self.driver("tray-icons")["icons"] if icon["rect"][2] > icon["rect"][0]]
 
     def msgbox(self):
-        """Velmora's message box: {"caption", "rect", "icon" (bool), "texts", "buttons"}; None if none comes."""
-        lines = self.driver("msgbox", ok=False)
-        if self.rc:
-            return None
-        return {"caption": fields(lines, "caption")[0], "rect": tuple(map(int, fields(lines, "rect")[0].split())),
-                "icon": fields(lines, "icon") == ["1"], "texts": fields(lines, "text"),
-                "buttons": fields(lines, "button")}
+        """Velmora's message box: {"caption", "rect", "icon", "texts", "buttons"}; None if none comes."""
+        box = self.driver("msgbox", ok=False)
+        return None if self.rc else box
 
     def mode(self):
         """((w, h, d) in force, (w, h, d) stored)."""
-        return tuple(tuple(map(int, line.split()[1:])) for line in self.driver("mode"))
+        return tuple(map(tuple, self.driver("mode")))
 
 
 # ------------------------------------------------------------------ the X11 velmora
@@ -333,8 +304,8 @@ class X11Session(Session):
     kind = "linux"
 
     def __init__(self, name, modes=(), current=None, tray=True, depth=24):
-        super().__init__(name, f"1280x1024x{depth}", ["+extension", "RANDR"])
-        self.modes, self.current, self.tray = modes, current, tray
+        super().__init__(name)
+        self.modes, self.current, self.tray, self.depth = modes, current, tray, depth
 
     def setup(self):
         for name in self.modes:  # "WxH" or "WxH_RATE"; Xvfb minds the timings only for the rate they make
@@ -379,9 +350,9 @@ class X11Session(Session):
         wait_for(lambda: answer.exists() or self.velmora.poll() is not None, 5, "the reader's answer")
         if not answer.exists():  # velmora has ended
             return [], None
-        lines = answer.read_text(encoding="utf-8").splitlines()
+        shown = json.loads(answer.read_text(encoding="utf-8"))
         answer.unlink()
-        return fields(lines, "item"), next(iter(fields(lines, "tip")), None)
+        return shown["menu"], shown["tip"]
 
     def shown(self, cls="velmora"):
         """(id, x, y, width, height) of every viewable window of that class."""

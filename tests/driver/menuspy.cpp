@@ -1,9 +1,8 @@
 // menuspy.dll: loaded into another process by velmora_driver (CreateRemoteThread + LoadLibraryA), it reads
-// what Wine lets only that process read, writes it in UTF-8 to %TEMP%\velmora_menuspy.txt and unloads itself:
-//   the process's open popup menu (in Velmora), "item TEXT" a line: "-" for a separator, "* " before a ticked
-//   item's caption;
-//   the process's notification icons (in the shell), "icon L T R B TIP" a line (screen coordinates).
-// TAB, CR and LF in a text are written as \t, \r and \n.
+// what Wine lets only that process read, writes it as JSON to %TEMP%\velmora_menuspy.txt and unloads itself:
+//   {"menu": the process's open popup menu (in Velmora), its items' texts: "-" for a separator, "* " before
+//             a ticked item's caption,
+//    "icons": the process's notification icons (in the shell), [{"rect": [L, T, R, B] on the screen, "tip"}]}
 
 #include <windows.h>
 // after windows.h
@@ -12,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "text_field.h"
+#include "json.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ BOOL CALLBACK ReadPopup(HWND hwnd, LPARAM lp) {
   GetWindowThreadProcessId(hwnd, &pid);
   if (pid != GetCurrentProcessId() || lstrcmpA(cls, "#32768") != 0 || !IsWindowVisible(hwnd)) return TRUE;
   auto menu = reinterpret_cast<HMENU>(SendMessageW(hwnd, 0x01E1 /* MN_GETHMENU */, 0, 0));
-  auto& out = *reinterpret_cast<std::string*>(lp);
+  auto& items = *reinterpret_cast<std::vector<std::string>*>(lp);
   for (int i = 0; i < GetMenuItemCount(menu); ++i) {
     wchar_t text[512] = {};
     MENUITEMINFOW info{};
@@ -32,8 +31,8 @@ BOOL CALLBACK ReadPopup(HWND hwnd, LPARAM lp) {
     info.dwTypeData = text;
     info.cch = 511;
     GetMenuItemInfoW(menu, i, TRUE, &info);
-    const std::string shown = (info.fState & MFS_CHECKED ? "* " : "") + TextField(text);
-    out += "item " + (info.fType & MFT_SEPARATOR ? "-" : shown) + "\n";
+    const std::wstring shown = (info.fState & MFS_CHECKED ? L"* " : L"") + std::wstring(text);
+    items.push_back(Json(info.fType & MFT_SEPARATOR ? L"-" : shown.c_str()));
   }
   return FALSE;
 }
@@ -55,17 +54,17 @@ BOOL CALLBACK ReadTooltips(HWND hwnd, LPARAM lp) {
     HWND owner = ti.hwnd;
     if (ti.uFlags & TTF_IDISHWND) GetClientRect(owner = reinterpret_cast<HWND>(ti.uId), &r);
     MapWindowPoints(owner, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    *reinterpret_cast<std::string*>(lp) += "icon " + std::to_string(r.left) + " " + std::to_string(r.top) +
-                                           " " + std::to_string(r.right) + " " + std::to_string(r.bottom) +
-                                           " " + TextField(text) + "\n";
+    reinterpret_cast<std::vector<std::string>*>(lp)->push_back(
+        Object({{"rect", Ints({r.left, r.top, r.right, r.bottom})}, {"tip", Json(text)}}));
   }
   return TRUE;
 }
 
 DWORD WINAPI Worker(LPVOID module) {
-  std::string out;
-  EnumWindows(ReadPopup, reinterpret_cast<LPARAM>(&out));
-  EnumWindows(ReadTooltips, reinterpret_cast<LPARAM>(&out));
+  std::vector<std::string> menu, icons;
+  EnumWindows(ReadPopup, reinterpret_cast<LPARAM>(&menu));
+  EnumWindows(ReadTooltips, reinterpret_cast<LPARAM>(&icons));
+  const std::string out = Object({{"menu", Array(menu)}, {"icons", Array(icons)}});
   // Written aside and renamed, so that the driver sees the whole answer or none of it.
   const std::string path = TempFile("velmora_menuspy.txt");
   std::ofstream(path + ".part", std::ios::binary) << out;

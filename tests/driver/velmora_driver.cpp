@@ -1,21 +1,21 @@
 // velmora_driver.exe: drives a running Velmora.exe from the same (Wine) desktop for the end-to-end tests.
-// Usage: velmora_driver.exe COMMAND [ARGS...]. It prints one record a line in UTF-8, a text field last
-// (TAB, CR, LF written as \t, \r, \n). Exit status: 0 done, 1 what it waited for did not come within 15 s,
-// 2 usage error, 3 any other failure.
-//   find             Velmora's main window: "window VISIBLE OWNED CLIENT_W CLIENT_H L T R B", then
-//                    "child VISIBLE TEXT" for each of its controls
-//   windows          Velmora's top-level windows: "window VISIBLE CLASS TITLE"
+// Usage: velmora_driver.exe COMMAND [ARGS...]. What a command reads, it prints as one JSON value (texts in
+// UTF-8). Exit status: 0 done, 1 what it waited for did not come within 15 s, 2 usage error, 3 any other
+// failure; then it prints {"error": WHAT}.
+//   find             Velmora's main window: {"visible", "owned", "client": [W, H], "rect": [L, T, R, B],
+//                    "texts": the texts of its visible controls}
+//   windows          Velmora's top-level windows: [[VISIBLE, CLASS, TITLE], ...]
 //   click CODE       post the tray callback WM_MOUSEMOVE(1, CODE): 513 left press, 516 right press
-//   menu             the open popup, read by menuspy.dll inside Velmora: "item TEXT" a line ("-" for a
-//                    separator, "* " before the ticked caption)
+//   menu             the open popup and the process's icons, read by menuspy.dll inside Velmora (see there)
 //   keys KEY...      post down, up, return or escape to the open popup; after return or escape wait until
 //                    it closes
 //   popups N         open the popup N times by the tray callback and close it with Esc
-//   msgbox           Velmora's message box: "caption T", "rect L T R B", "icon 0|1", "text T", "button T"
+//   msgbox           Velmora's message box: {"caption", "rect", "icon": shown or not, "texts", "buttons"}
 //   msgbox-ok        press OK in it and wait until it closes
-//   mode             "current W H D" and "stored W H D"
-//   logoff | close | taskbar-created   WM_QUERYENDSESSION + WM_ENDSESSION; WM_CLOSE; post "TaskbarCreated"
-//   tray-icons       the shell's icons, read by menuspy.dll inside the shell: "icon L T R B TOOLTIP"
+//   mode             [[W, H, D] in force, [W, H, D] stored]
+//   logoff           WM_QUERYENDSESSION, then WM_ENDSESSION with the answer: {"allowed"}
+//   close | taskbar-created   WM_CLOSE; post "TaskbarCreated"
+//   tray-icons       the shell's notification icons, read by menuspy.dll inside the shell (see there)
 //   tray-forget      remove Velmora's icon from the shell, as a restarted shell has lost it
 //   stored-settings-deny   make the stored display settings read-only
 
@@ -28,11 +28,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include "text_field.h"
+#include "json.h"
 
 namespace {
 
@@ -41,22 +41,20 @@ void Out(const std::string& line) {
   std::fflush(stdout);
 }
 
-std::string Numbers(std::initializer_list<long> values) {
-  std::string out;
-  for (long v : values) out += (out.empty() ? "" : " ") + std::to_string(v);
-  return out;
+int Fail(const char* what, int status) {
+  return Out(Object({{"error", "\"" + std::string(what) + "\""}})), status;
 }
 
-std::string TextOf(HWND h) {
+std::wstring TextOf(HWND h) {
   wchar_t buf[2048] = {};
   GetWindowTextW(h, buf, 2047);
-  return TextField(buf);
+  return buf;
 }
 
-std::string ClassOf(HWND h) {
+std::wstring ClassOf(HWND h) {
   wchar_t cls[64] = {};
   GetClassNameW(h, cls, 63);
-  return TextField(cls);
+  return cls;
 }
 
 // Asks the probe every 50 ms until it answers a true value or the time is up; returns the last answer.
@@ -84,12 +82,12 @@ DWORD PidOf(HWND h) {
 // Velmora's main window: the top-level window titled "Velmora" that is no dialog box.
 HWND MainWindow() {
   for (HWND h : Windows())
-    if (TextOf(h) == "Velmora" && ClassOf(h) != "#32770") return h;
+    if (TextOf(h) == L"Velmora" && ClassOf(h) != L"#32770") return h;
   return nullptr;
 }
 
 // A visible top-level window of that class in Velmora's process.
-HWND VelmoraWindow(const char* cls) {
+HWND VelmoraWindow(const wchar_t* cls) {
   HWND main = MainWindow();
   for (HWND h : Windows())
     if (main && PidOf(h) == PidOf(main) && ClassOf(h) == cls && IsWindowVisible(h)) return h;
@@ -98,15 +96,15 @@ HWND VelmoraWindow(const char* cls) {
 
 // The window the probe finds once it comes; when none comes, the driver ends with status 1.
 template <class F>
-HWND Need(F probe, const std::string& what) {
+HWND Need(F probe, const char* what) {
   HWND h = WaitFor(probe);
-  if (!h) Out("error no-" + what), std::exit(1);
+  if (!h) std::exit(Fail(what, 1));
   return h;
 }
 
-HWND NeedMain() { return Need(MainWindow, "window"); }
-HWND NeedWindow(const char* cls) {
-  return Need([cls] { return VelmoraWindow(cls); }, cls);
+HWND NeedMain() { return Need(MainWindow, "no Velmora window"); }
+HWND NeedWindow(const wchar_t* cls) {
+  return Need([cls] { return VelmoraWindow(cls); }, "no such window");
 }
 
 // Loads menuspy.dll (beside the driver) into process PID; prints what it read there.
@@ -123,61 +121,65 @@ int Spy(DWORD pid) {
   HANDLE thread = mem && WriteProcessMemory(proc, mem, dll, sizeof dll, nullptr)
                       ? CreateRemoteThread(proc, nullptr, 0, load, mem, 0, nullptr)
                       : nullptr;
-  if (!thread) return Out("error inject-failed"), 3;
+  if (!thread) return Fail("inject-failed", 3);
   WaitForSingleObject(thread, 10000);
   CloseHandle(thread);
   VirtualFreeEx(proc, mem, 0, MEM_RELEASE);
   CloseHandle(proc);
   // menuspy.dll writes its answer aside and renames it: once the file is there, it is whole.
   if (!WaitFor([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000))
-    return Out("error no-answer"), 3;
+    return Fail("no-answer", 3);
   std::ifstream in(answer, std::ios::binary);
-  for (std::string line; std::getline(in, line);) Out(line);
-  return 0;
+  return Out(std::string(std::istreambuf_iterator<char>(in), {})), 0;
 }
 
 int Keys(const std::vector<std::string>& keys) {
-  HWND popup = NeedWindow("#32768");
+  HWND popup = NeedWindow(L"#32768");
   for (const auto& k : keys) {
     const WPARAM vk = k == "down" ? VK_DOWN : k == "up" ? VK_UP : k == "return" ? VK_RETURN : VK_ESCAPE;
     PostMessageW(popup, WM_KEYDOWN, vk, 1);
     PostMessageW(popup, WM_KEYUP, vk, 0xC0000001);
     Sleep(30);
-    if ((k == "return" || k == "escape") && !WaitFor([] { return !VelmoraWindow("#32768"); }))
-      return Out("error still-open"), 1;
+    if ((k == "return" || k == "escape") && !WaitFor([] { return !VelmoraWindow(L"#32768"); }))
+      return Fail("still-open", 1);
   }
   return 0;
 }
 
 int MsgBox(bool press_ok) {
-  HWND box = NeedWindow("#32770");
+  HWND box = NeedWindow(L"#32770");
   if (press_ok) {
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     return WaitFor([box] { return !IsWindow(box) || !IsWindowVisible(box); }) ? 0 : 1;
   }
   RECT r{};
   GetWindowRect(box, &r);
-  Out("caption " + TextOf(box));
-  Out("rect " + Numbers({r.left, r.top, r.right, r.bottom}));
+  std::vector<std::string> texts, buttons;
+  bool icon = false;
   for (HWND h : Windows(box)) {
-    const bool is_static = ClassOf(h) == "Static";
+    const bool is_static = ClassOf(h) == L"Static";
     // Wine keeps the icon control of a box without an icon, only hidden and empty.
     if (is_static && (GetWindowLongW(h, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-      Out(std::string("icon ") + (IsWindowVisible(h) && SendMessageW(h, STM_GETICON, 0, 0) ? "1" : "0"));
+      icon = IsWindowVisible(h) && SendMessageW(h, STM_GETICON, 0, 0);
     else if (is_static && !TextOf(h).empty())
-      Out("text " + TextOf(h));
-    else if (ClassOf(h) == "Button")
-      Out("button " + TextOf(h));
+      texts.push_back(Json(TextOf(h).c_str()));
+    else if (ClassOf(h) == L"Button")
+      buttons.push_back(Json(TextOf(h).c_str()));
   }
-  return 0;
+  return Out(Object({{"caption", Json(TextOf(box).c_str())},
+                     {"rect", Ints({r.left, r.top, r.right, r.bottom})},
+                     {"icon", Bool(icon)},
+                     {"texts", Array(texts)},
+                     {"buttons", Array(buttons)}})),
+         0;
 }
 
 std::string Mode(DWORD which) {
   DEVMODEA dm{};
   dm.dmSize = sizeof dm;
   EnumDisplaySettingsA(nullptr, which, &dm);
-  return Numbers({static_cast<long>(dm.dmPelsWidth), static_cast<long>(dm.dmPelsHeight),
-                  static_cast<long>(dm.dmBitsPerPel)});
+  return Ints({static_cast<long>(dm.dmPelsWidth), static_cast<long>(dm.dmPelsHeight),
+               static_cast<long>(dm.dmBitsPerPel)});
 }
 
 // Makes the display adapter's settings key (the key EnumDisplayDevices names, under HKEY_CURRENT_CONFIG)
@@ -192,7 +194,7 @@ int DenyStoredSettings() {
   if (!key || RegOpenKeyExA(HKEY_CURRENT_CONFIG, key + 9, 0, READ_CONTROL | WRITE_DAC, &h) != ERROR_SUCCESS ||
       !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
                                                             nullptr))
-    return Out("error stored-settings-key"), 3;
+    return Fail("stored-settings-key", 3);
   const LONG r = RegSetKeySecurity(h, DACL_SECURITY_INFORMATION, sd);
   LocalFree(sd);
   RegCloseKey(h);
@@ -207,23 +209,28 @@ int Run(const std::vector<std::string>& a) {
     RECT r{}, c{};
     GetWindowRect(h, &r);
     GetClientRect(h, &c);
-    // An owned window gets no taskbar button.
-    Out("window " + Numbers({IsWindowVisible(h), GetWindow(h, GW_OWNER) != nullptr, c.right, c.bottom, r.left,
-                             r.top, r.right, r.bottom}));
+    std::vector<std::string> texts;
     for (HWND child : Windows(h))
-      Out("child " + std::to_string(IsWindowVisible(child)) + " " + TextOf(child));
-    return 0;
+      if (IsWindowVisible(child) && !TextOf(child).empty()) texts.push_back(Json(TextOf(child).c_str()));
+    // An owned window gets no taskbar button.
+    return Out(Object({{"visible", Bool(IsWindowVisible(h))},
+                       {"owned", Bool(GetWindow(h, GW_OWNER))},
+                       {"client", Ints({c.right, c.bottom})},
+                       {"rect", Ints({r.left, r.top, r.right, r.bottom})},
+                       {"texts", Array(texts)}})),
+           0;
   }
   if (cmd == "windows") {
     const DWORD pid = PidOf(NeedMain());
+    std::vector<std::string> found;
     for (HWND h : Windows())
       if (PidOf(h) == pid)
-        Out("window " + std::to_string(IsWindowVisible(h)) + " " + ClassOf(h) + " " + TextOf(h));
-    return 0;
+        found.push_back(Array({Bool(IsWindowVisible(h)), Json(ClassOf(h).c_str()), Json(TextOf(h).c_str())}));
+    return Out(Array(found)), 0;
   }
   if (cmd == "click") return PostMessageW(NeedMain(), WM_MOUSEMOVE, 1, n) ? 0 : 3;
   if (cmd == "menu") {
-    NeedWindow("#32768");
+    NeedWindow(L"#32768");
     Sleep(100);  // the popup window may show a moment before its items are in place
     return Spy(PidOf(MainWindow()));
   }
@@ -237,8 +244,7 @@ int Run(const std::vector<std::string>& a) {
     return rc;
   }
   if (cmd == "msgbox" || cmd == "msgbox-ok") return MsgBox(cmd == "msgbox-ok");
-  if (cmd == "mode")
-    return Out("current " + Mode(ENUM_CURRENT_SETTINGS)), Out("stored " + Mode(ENUM_REGISTRY_SETTINGS)), 0;
+  if (cmd == "mode") return Out(Array({Mode(ENUM_CURRENT_SETTINGS), Mode(ENUM_REGISTRY_SETTINGS)})), 0;
   if (cmd == "logoff") {
     DWORD_PTR allowed = 0, ignored = 0;
     SendMessageTimeoutW(NeedMain(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
@@ -246,7 +252,7 @@ int Run(const std::vector<std::string>& a) {
     // As Windows does: the session ends only when the program agreed.
     SendMessageTimeoutW(MainWindow(), WM_ENDSESSION, allowed != 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
                         &ignored);
-    return Out("allowed " + std::to_string(allowed != 0)), 0;
+    return Out(Object({{"allowed", Bool(allowed != 0)}})), 0;
   }
   if (cmd == "close") return PostMessageW(NeedMain(), WM_CLOSE, 0, 0) ? 0 : 3;
   if (cmd == "taskbar-created")
@@ -261,12 +267,12 @@ int Run(const std::vector<std::string>& a) {
     return Shell_NotifyIconA(NIM_DELETE, &nid) ? 0 : 3;
   }
   if (cmd == "stored-settings-deny") return DenyStoredSettings();
-  return Out("error usage"), 2;
+  return Fail("usage", 2);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Out("error usage"), 2;
+  if (argc < 2) return Fail("usage", 2);
   return Run(std::vector<std::string>(argv + 1, argv + argc));
 }

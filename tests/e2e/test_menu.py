@@ -78,30 +78,30 @@ def test_about():
         proc, icon = s.resident()
         s.click(icon)
         s.choose("バージョン情報")
-        about = wait_for(lambda: (w := s.main_window())["visible"] and w, 10, "the About window")
-        check_equal((about["client"], about["owned"]), ((313, 169), True), "client area, owned (no taskbar button)")
+        about = wait_for(lambda: (w := s.driver("find"))["visible"] and w, 10, "the About window")
+        check_equal((about["client"], about["owned"]), ([313, 169], True), "client area, owned (no taskbar button)")
         check_equal(about["texts"], ABOUT_TEXTS, "texts of the About window")
-        check_equal(len(s.visible_windows()), 1, f"visible windows {s.visible_windows()}")
+        check_equal(len([w for w in s.driver("windows") if w[0]]), 1, "windows shown")
         l, t, r, b = about["rect"]
         s.screenshot("about_window", (l - 10, t - 10, r - l + 20, b - t + 20))
 
         # Esc hides it; a close request hides it too, and the program stays, its icon too.
         s.xdotool("key", "Escape")
-        wait_for(lambda: not s.main_window()["visible"], 10, "Esc to hide the About window")
+        wait_for(lambda: not s.driver("find")["visible"], 10, "Esc to hide the About window")
         s.driver("click", 516)
         s.choose("バージョン情報")
-        check_equal(wait_for(lambda: (w := s.main_window())["visible"] and w, 10, "About again")["rect"],
+        check_equal(wait_for(lambda: (w := s.driver("find"))["visible"] and w, 10, "About again")["rect"],
                     about["rect"], "place of the About window shown again")
         s.driver("close")
-        wait_for(lambda: not s.main_window()["visible"], 10, "a close request to hide the About window")
+        wait_for(lambda: not s.driver("find")["visible"], 10, "a close request to hide the About window")
         time.sleep(1)
         check(proc.poll() is None and len(s.icons()) == 1, "a close request on the About window ended Velmora")
 
         # A log-off, here with the About window up, ends the program and takes the icon away.
         s.driver("click", 516)
         s.choose("バージョン情報")
-        wait_for(lambda: s.main_window()["visible"], 10, "the About window again")
-        check_equal(s.driver("logoff"), ["allowed 1"], "answer to the log-off")
+        wait_for(lambda: s.driver("find")["visible"], 10, "the About window again")
+        check_equal(s.driver("logoff"), {"allowed": True}, "answer to the log-off")
         proc.wait(10)
         check_equal(s.icons(), [], "icons after the log-off")
 

@@ -1,33 +1,33 @@
 // menu_reader.so: loaded into the X11 velmora by LD_PRELOAD for the end-to-end tests only. Whenever the file
 // named by VELMORA_READER_REQUEST appears, it removes it and writes, in velmora's user-interface thread, what
-// the user sees to that name + ".out" (written aside and renamed, so that a reader sees all of it or
-// nothing):
-//   item TEXT     for each item of the open popup menu: "-" for a separator, "* " before a ticked caption
-//   tip TOOLTIP                             for the tray icon
-// A TAB in a text is written as \t, a line break as \n.
+// the user sees to that name + ".out" as JSON (written aside and renamed, so that a reader sees all of it or
+// nothing): {"menu": the open popup menu's items ("-" for a separator, "* " before a ticked caption),
+// "tip": the tray icon's tooltip, or null}.
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
 namespace {
 
-QString Field(QString text) { return text.replace('\t', "\\t").replace('\n', "\\n"); }
-
 void Answer(const QString& request) {
-  QString out;
+  QJsonArray items;
   if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
     for (QAction* a : menu->actions())
-      out += "item " + (a->isSeparator() ? "-" : (a->isChecked() ? "* " : "") + Field(a->text())) + '\n';
+      items.append(a->isSeparator() ? "-" : (a->isChecked() ? "* " : "") + a->text());
   }
+  QJsonObject shown{{"menu", items}, {"tip", QJsonValue::Null}};
   // Qt draws the icon of an XEmbed tray in a widget of this class, which carries the tooltip.
   for (QWidget* w : QApplication::topLevelWidgets())
     if (QLatin1String(w->metaObject()->className()) == QLatin1String("QSystemTrayIconSys"))
-      out += QStringLiteral("tip ") + Field(w->toolTip()) + '\n';
+      shown["tip"] = w->toolTip();
   QFile part(request + ".part");
-  if (part.open(QIODevice::WriteOnly)) part.write(out.toUtf8());
+  if (part.open(QIODevice::WriteOnly)) part.write(QJsonDocument(shown).toJson());
   part.close();
   QFile::rename(request + ".part", request + ".out");
 }
