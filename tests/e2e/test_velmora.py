@@ -1,16 +1,56 @@
-"""The tray menu of Velmora.exe under Wine: a real click opens it, a choice switches the mode, a refused mode's
-box, the About window, log-off and Exit, the display properties, and a short soak.
+"""Velmora.exe under Wine, driven as a user and Windows drive it: start-up, a close request and a restarted
+shell; the tray menu (a real click, a switch, a refused switch, Exit); the About window and log-off; the display
+properties; a short soak; the Readme's "/s" examples as written.
 
-Run: python3 test_menu.py [menu|about|display_properties|soak]
+Run: python3 test_velmora.py [startup|menu|about|display_properties|soak|readme]
 """
 
+import re
+import shlex
 import shutil
 import sys
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import BUILD, MENU_COMMANDS, WineSession, check, check_equal, log, main, selectable, wait_for  # noqa
+from harness import BUILD, MENU_COMMANDS, REPO, WineSession, check, check_equal, log, main, selectable, wait_for  # noqa
+
+
+def test_startup():
+    with WineSession("startup") as s:
+        proc, icon = s.resident()
+        # Hidden, one icon whose tooltip names the desktop's mode, and a picture in the icon's place.
+        check_equal(s.driver("find")["visible"], False, "main window visible after start-up")
+        check_equal([i["tip"] for i in s.icons()], ["1280x1024ピクセル 32ビット"], "tray icons")
+        left, top, right, bottom = icon["rect"]
+        shot = s.screenshot("tray_area", (left - 120, top - 8, right - left + 128, bottom - top + 16))
+        check(len(s.colours(shot)) >= 4, "the tray icon's place shows no picture")
+
+        # Another program (here a second Velmora with "/s") switches the display: the tooltip names the new
+        # mode without a press on the icon.
+        check_equal(s.start("/s1024,768,32").wait(30), 0, "exit status of the second Velmora")
+        wait_for(lambda: [i["tip"] for i in s.icons()] == ["1024x768ピクセル 32ビット"], 10,
+                 "the tooltip to name the mode another program set")
+
+        # A close request (the control menu's) leaves it running, still without a window.
+        s.driver("close")
+        time.sleep(1.5)
+        check(proc.poll() is None, "a close request ended Velmora")
+        check_equal([w for w in s.driver("windows") if w[0]], [], "windows shown after a close request")
+
+        # A restarted shell has lost every icon and announces "TaskbarCreated": exactly one icon comes back,
+        # also when the announcement comes twice.
+        s.driver("tray-forget")
+        check_equal(s.icons(), [], "icons once the shell lost them")
+        s.driver("taskbar-created")
+        s.driver("taskbar-created")
+        time.sleep(1)
+        icons = s.icons()
+        check_equal([i["tip"] for i in icons], ["1024x768ピクセル 32ビット"], "icons after TaskbarCreated")
+        s.click(icons[0])
+        check(len(s.menu()) > 0, "the icon added again opens no menu")
+        s.driver("keys", "escape")
+        check(proc.poll() is None, "Velmora ended")
 
 
 def modes(depth):
@@ -158,5 +198,57 @@ def test_soak():
         check(proc.poll() is None and len(s.icons()) == 1, "Velmora or its icon is gone")
 
 
+# The two boxes of the switch: a stop icon, an OK button, caption "Velmora", these texts.
+SYNTAX = "パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。"
+OVERFLOW = re.compile(r"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 6\r\n[^\r\n]+\r\nVer 1\.90")
+
+
+def readme_examples():
+    """(arguments, exit status, mode applied or None, box text or None) for each example of docs/Readme.txt."""
+    lines = (REPO / "docs" / "Readme.txt").read_text(encoding="utf-8").splitlines()
+    found = []
+    for line, said in zip(lines, lines[1:]):
+        if m := re.fullmatch(r" {4}Velmora\.exe (/s.*)", line):
+            status = int(re.search(r"（終了コード (\d)）$", said).group(1))
+            mode = re.search(r"(\d+)x(\d+)ピクセル (\d+)ビットに切り替え", said)
+            box = None if "メッセージ" not in said else SYNTAX if status == 2 else OVERFLOW
+            found.append((shlex.split(m.group(1)), status, mode and tuple(map(int, mode.groups())), box))
+    return found
+
+
+def run_switch(s, args, status, applied, box_text):
+    """Runs Velmora.exe with args to its end and checks its exit status, its box and the mode it left."""
+    before = s.mode()
+    proc = s.start(*args)
+    if box_text:
+        box = s.msgbox()
+        check(box is not None, f"{args}: no message box")
+        text = box["texts"][0] if len(box["texts"]) == 1 else box["texts"]
+        matches = box_text.fullmatch(text) if isinstance(box_text, re.Pattern) else text == box_text
+        check(matches, f"{args}: box text {text!r}")
+        check_equal((box["caption"], box["icon"], box["buttons"]), ("Velmora", True, ["OK"]), f"{args}: box")
+        l, t, r, b = box["rect"]
+        s.screenshot(f"cmdline_status_{status}_box", (l, t, r - l, b - t))
+        time.sleep(0.5)
+        check(proc.poll() is None, f"{args}: Velmora ended while its box was up")
+        s.driver("msgbox-ok")
+    check_equal(proc.wait(30), status, f"{args}: exit status")
+    # The size in force (a virtual desktop keeps its depth) and the mode stored.
+    now, stored = s.mode()
+    check_equal((now[:2], stored), (applied[:2], applied) if applied else (before[0][:2], before[1]), f"{args}: mode")
+
+
+def test_readme():
+    # Each example checked against the exit status, mode and message the Readme names. Which apply results end
+    # in status 4 and "/S" being no switch are the unit tests'; the refused mode's box is test_menu's.
+    with WineSession("readme") as s:
+        examples = readme_examples()
+        check_equal(sorted({e[1] for e in examples}), [0, 1, 2, 3], "exit statuses of the Readme's examples")
+        for args, status, mode, box in examples:
+            log("Velmora.exe", *args, "->", status, mode)
+            run_switch(s, args, status, mode, box)
+
+
 if __name__ == "__main__":
-    main({"menu": test_menu, "about": test_about, "display_properties": test_display_properties, "soak": test_soak})
+    main({"startup": test_startup, "menu": test_menu, "about": test_about, "display_properties": test_display_properties,
+          "soak": test_soak, "readme": test_readme})
