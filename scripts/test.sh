@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test of Velmora: installs what is missing, builds the native unit tests and both Windows
-# builds, then runs the unit, resource, package and end-to-end tests (Wine on a private Xvfb), the
+# builds, then runs the unit, package and end-to-end tests (Wine on a private Xvfb), the
 # sanitizer build, a bounded fuzz run and the Linux build's end-to-end tests.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +24,7 @@ step "build win64" build win64
 step "package win32" cmake --build --preset win32 --target package
 step "package win64" cmake --build --preset win64 --target package
 step "build host" build host
-step "unit, resource, package and end-to-end tests" ctest --preset host
+step "unit, package and end-to-end tests" ctest --preset host
 step "sanitizers" bash -c 'cmake --preset host-asan >/dev/null && cmake --build --preset host-asan -j "$(nproc)" && ctest --preset host-asan'
 [ -f tests/fuzz/run_fuzz.sh ] && step "fuzz" bash tests/fuzz/run_fuzz.sh "${VELMORA_FUZZ_SECONDS:-60}"
 linux_tests() { build linux && ctest --test-dir build/linux --output-on-failure; }
