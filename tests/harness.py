@@ -384,8 +384,13 @@ class X11Session(Session):
     def current_mode(self):
         return tuple(map(int, re.search(r"current (\d+) x (\d+)", self.run("xrandr")).groups()))
 
+    def __exit__(self, *exc):
+        if hasattr(self, "dpy"):
+            self.x11.XCloseDisplay(self.dpy)
+        super().__exit__()
+
     def xlib(self):
-        """libX11 and a connection of the test's own to its X server."""
+        """libX11 and a connection of the test's own to its X server (closed with the session)."""
         if not hasattr(self, "x11"):
             self.x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
             self.x11.XOpenDisplay.restype = ctypes.c_void_p
