@@ -19,6 +19,12 @@
 
 namespace {
 
+// The listing sizes the scaling benchmarks run at, in microseconds, with the fitted complexity.
+void ListingSizes(benchmark::internal::Benchmark* b) {
+  for (int64_t size : {50, 500, 1000, 2000, 5000}) b->Arg(size);
+  b->Unit(benchmark::kMicrosecond)->Complexity();
+}
+
 void ListingCounters(benchmark::State& state, const std::vector<DisplayModeRecord>& listing) {
   state.counters["listed"] = static_cast<double>(listing.size());
   state.counters["distinct"] = static_cast<double>(DistinctUsableModes(listing));
@@ -35,14 +41,7 @@ void BM_Catalogue(benchmark::State& state) {
   ListingCounters(state, display.modes);
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Catalogue)
-    ->Arg(50)
-    ->Arg(500)
-    ->Arg(1000)
-    ->Arg(2000)
-    ->Arg(5000)
-    ->Unit(benchmark::kMicrosecond)
-    ->Complexity();
+BENCHMARK(BM_Catalogue)->Apply(ListingSizes);
 
 // Menu phase: mode items, separators, MenuModeIndex and the command block, from a sorted catalogue.
 void BM_Menu(benchmark::State& state) {
@@ -60,14 +59,7 @@ void BM_Menu(benchmark::State& state) {
   state.counters["items"] = static_cast<double>(table.size());
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_Menu)
-    ->Arg(50)
-    ->Arg(500)
-    ->Arg(1000)
-    ->Arg(2000)
-    ->Arg(5000)
-    ->Unit(benchmark::kMicrosecond)
-    ->Complexity();
+BENCHMARK(BM_Menu)->Apply(ListingSizes);
 
 // The whole start-up logic without "/s": About labels, tray icon, catalogue, menu, tick and tooltip.
 void BM_StartUp(benchmark::State& state) {
