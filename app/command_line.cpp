@@ -2,7 +2,6 @@
 
 #include "app/exit_status.h"
 #include "app/number_reading.h"
-#include "platform/display_settings.h"
 
 namespace {
 
@@ -36,12 +35,6 @@ ModeSwitch ReadModeSwitch(std::u16string_view view) {
   mode.height = ReadInteger(Sub(view, f + 1, l - 1));
   mode.depth = ReadInteger(view.substr(static_cast<size_t>(l), static_cast<size_t>(n - l)));
   return mode;
-}
-
-int AppliedStatus(int32_t applyResult) {
-  if (applyResult == api::DispChangeSuccessful) return kExitOk;
-  if (applyResult == api::DispChangeRestart) return kExitRestart;
-  return kExitNotApplied;
 }
 
 int ErrorStatus(const RuntimeError& e) { return e.Number() == kErrInvalidCall ? kExitSyntax : kExitError; }

@@ -19,6 +19,5 @@ bool HasModeSwitch(std::u16string_view commandLine);
 // follows the last comma. RuntimeError 5 without a comma, 6 for a number out of range.
 ModeSwitch ReadModeSwitch(std::u16string_view commandLine);
 
-// The exit status of the "/s" path: after an apply with this result, or after an error.
-int AppliedStatus(int32_t applyResult);
+// The exit status of the "/s" path after an error.
 int ErrorStatus(const RuntimeError& e);

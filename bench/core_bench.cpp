@@ -69,7 +69,7 @@ void BM_StartUp(benchmark::State& state) {
   for (auto _ : state) {
     fake.shell.calls.clear();
     frmMain form(fake.platform());
-    form.Form_Load();
+    form.Start();
     benchmark::DoNotOptimize(form.MenuModeIndex.data());
   }
   ListingCounters(state, fake.display.modes);
@@ -91,7 +91,7 @@ void BM_StartUpWithSwitch(benchmark::State& state) {
     fake.display.current = start;
     frmMain form(fake.platform());
     try {
-      form.Form_Load();
+      form.Start();
     } catch (const ProgramEnded& e) {
       ended += e.exitCode == kExitOk ? 1 : 0;
     }

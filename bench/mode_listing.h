@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/display_settings.h"
+#include "ports/display_settings.h"
 
 // A driver-like mode listing of exactly `listed` records: sizes from a list of common monitor
 // and TV resolutions (a few of them below the 480-line filter), then synthetic sizes; each

@@ -45,7 +45,7 @@ extern "C" __attribute__((noinline)) void MeasuredMenu(const ModeTable& table, M
 }
 extern "C" __attribute__((noinline)) void MeasuredStartUp(frmMain& form) {
   try {
-    form.Form_Load();
+    form.Start();
   } catch (const ProgramEnded&) {
   }
 }

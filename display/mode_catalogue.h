@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/display_settings.h"
+#include "ports/display_settings.h"
 
 // The catalogue of usable modes: one column per distinct mode, rows width, height, depth and
 // the enumeration index of the first listing of that mode.

@@ -1,5 +1,7 @@
 #include "display/mode_change.h"
 
+#include "app/exit_status.h"
+
 int32_t ApplyMode(DisplaySettings& display, int32_t modeIndex) {
   DisplayModeRecord record{};
   display.Enumerate(modeIndex, record);
@@ -16,4 +18,10 @@ const char16_t* ChangeResultMessage(int32_t result) {
     case api::DispChangeBadParam: return u"不正なパラメータです。";
     default: return nullptr;
   }
+}
+
+int AppliedStatus(int32_t applyResult) {
+  if (applyResult == api::DispChangeSuccessful) return kExitOk;
+  if (applyResult == api::DispChangeRestart) return kExitRestart;
+  return kExitNotApplied;
 }

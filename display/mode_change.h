@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/display_settings.h"
+#include "ports/display_settings.h"
 
 // Applies the mode listed at modeIndex with its width, height and depth, and stores it as the
 // default. Returns the service's api::DispChange* code.
@@ -10,3 +10,6 @@ int32_t ApplyMode(DisplaySettings& display, int32_t modeIndex);
 // The message box text for an apply result; nullptr when the result says nothing (success,
 // api::DispChangeBadFlags and codes the service does not document).
 const char16_t* ChangeResultMessage(int32_t result);
+
+// The exit status of the "/s" path after an apply with this result.
+int AppliedStatus(int32_t applyResult);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "menu/menu_array.h"
-#include "platform/display_settings.h"
+#include "ports/display_settings.h"
 
 // Ticks the mode item whose caption names the current mode and unticks every other mode item.
 // Only the mode area, 0 .. modeItems - 1: the command block, with the screen-saver tick, lies past it.

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/gui_runtime.h"
-#include "platform/tray_shell.h"
+#include "ports/gui_runtime.h"
+#include "ports/tray_shell.h"
 
 inline constexpr int32_t kTipChars = 64;
 

@@ -11,6 +11,42 @@
 #include "menu/current_mode.h"
 #include "menu/mode_menu.h"
 
+// --- Entry points: each event under the error handling ------------------------------------
+
+void frmMain::Start() {
+  Raise([this] { Form_Load(); });
+}
+
+void frmMain::MouseMove(int16_t Button, int16_t Shift, float X, float Y) {
+  Raise([&] { Form_MouseMove(Button, Shift, X, Y); });
+}
+
+void frmMain::MenuClick(int16_t Index) {
+  Raise([&] { mnuDisplayMode_Click(Index); });
+}
+
+void frmMain::CloseRequest(int16_t origin) {
+  Raise([&] { UnloadAndEnd(origin); });
+}
+
+bool frmMain::QueryEndSession() {
+  int16_t cancel = 0;
+  Raise([&] { Form_QueryUnload(cancel, vbAppWindows); });
+  return cancel == 0;
+}
+
+void frmMain::OkClick() {
+  Raise([this] { cmdOK_Click(); });
+}
+
+void frmMain::ShellRestarted() {
+  Raise([this] { TaskbarCreated(); });
+}
+
+void frmMain::DisplayChanged() {
+  Raise([this] { Form_DisplayChanged(); });
+}
+
 // --- Load -----------------------------------------------------------------------------------
 
 // The start-up sequence: the About labels, the tray icon, the mode menu, then the command line.
@@ -116,9 +152,7 @@ void frmMain::mnuDisplayMode_Click(int16_t Index) {
       break;
     }
     case MenuAction::kAbout: Show(); break;
-    case MenuAction::kExit:
-      if (Unload(vbFormCode)) p_.runtime.End(kExitOk);
-      break;
+    case MenuAction::kExit: UnloadAndEnd(vbFormCode); break;
     case MenuAction::kNone: break;
   }
 }
@@ -159,6 +193,10 @@ bool frmMain::Unload(int16_t origin) {
   return true;
 }
 
+void frmMain::UnloadAndEnd(int16_t origin) {
+  if (Unload(origin)) p_.runtime.End(kExitOk);
+}
+
 void frmMain::Form_Unload() {
   Tray().Delete();
   tray_.reset();
@@ -176,7 +214,7 @@ void frmMain::TaskbarCreated() {
 // The display's mode changed, by this program or by another: the tick and tooltip follow at once,
 // not only when the menu opens next. Before the icon is added and after it is removed there is
 // nothing to show.
-void frmMain::DisplayChanged() {
+void frmMain::Form_DisplayChanged() {
   if (HasTray()) ShowCurrentMode();
 }
 

@@ -7,7 +7,7 @@
 
 #include "app/runtime_error.h"
 #include "menu/menu_array.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "tray/cls_tray.h"
 
 // Where a request to unload the form comes from.
@@ -24,31 +24,30 @@ class frmMain {
  public:
   explicit frmMain(Platform platform) : p_(platform) {}
 
-  // Runs one event procedure. An error it does not trap shows the general error box, takes the
-  // tray icon away and ends the program with status 3.
-  void Raise(const std::function<void()>& event);
+  // What a platform layer calls, one entry point per thing that happens. Each runs its event
+  // procedure under the form's error handling: an error the procedure does not trap shows the
+  // general error box, takes the tray icon away and ends the program with status 3.
 
-  // Loads the form as the process starts, under the same error handling as any event.
-  void Start() {
-    Raise([this] { Form_Load(); });
-  }
-
-  // Events, in the order they happen.
-  void Form_Load();
-  void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
-  void mnuDisplayMode_Click(int16_t Index);
-  void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode);
-  void Form_Unload();
-  void cmdOK_Click();
-  void TaskbarCreated();
+  // The process starts: the form loads hidden; with "/s" on the command line it ends the program.
+  void Start();
+  // A pointer message reached the form's window; the tray icon reports this way, its
+  // mouse-message code in X (twips).
+  void MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+  // An element of the popup menu was chosen.
+  void MenuClick(int16_t Index);
+  // Something asks the form to close: it unloads and the program ends with status 0, unless the
+  // form refuses (the About window's close box only hides it).
+  void CloseRequest(int16_t origin);
+  // The session is about to end: whether the form lets it.
+  bool QueryEndSession();
+  // The About window's OK, Enter or Esc.
+  void OkClick();
+  // The shell restarted and lost every icon.
+  void ShellRestarted();
+  // The display's mode changed, by this program or by another.
   void DisplayChanged();
 
-  // Unloads the form: the query-unload event first, then, unless cancelled, the Unload event.
-  // Returns whether the form was unloaded.
-  bool Unload(int16_t origin);
-  // Makes the form visible: the About window.
-  void Show();
-
+  // The form's own procedures.
   void BuildModeMenu();
   void ShowCurrentMode();
   // Returns the apply result it reported, for the exit status of the "/s" path.
@@ -72,8 +71,27 @@ class frmMain {
   bool Visible = false;
 
  private:
-  void Fail(const RuntimeError& e);
+  // Event procedures, in the order they happen.
+  void Form_Load();
+  void Form_MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+  void mnuDisplayMode_Click(int16_t Index);
+  void Form_QueryUnload(int16_t& Cancel, int16_t UnloadMode);
+  void Form_Unload();
+  void cmdOK_Click();
+  void TaskbarCreated();
+  void Form_DisplayChanged();
+
+  // Unloads the form: the query-unload event first, then, unless cancelled, the Unload event.
+  // Returns whether the form was unloaded.
+  bool Unload(int16_t origin);
+  // Unloads the form and, unless it refused, ends the program with status 0.
+  void UnloadAndEnd(int16_t origin);
+  // Makes the form visible: the About window; hides it again.
+  void Show();
   void Hide();
+
+  void Raise(const std::function<void()>& event);
+  void Fail(const RuntimeError& e);
 
   Platform p_;
   std::unique_ptr<clsTray> tray_;

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,14 +54,11 @@ int main(int argc, char** argv) {
   linuxp::QtTrayShell shell(runtime);
   frmMain form(Platform{display, shell, system, runtime});
 
-  // Every event runs under the form's error handling.
-  auto guarded = [&](const std::function<void()>& event) { form.Raise(event); };
-
+  // Each of the desktop's events is one of the form's entry points.
   shell.onPointer = [&](int32_t message, int32_t code) {
     if (message != api::WmMouseMove) return;  // the form hears its icon only as pointer moves
     const int16_t button = code == api::WmRButtonDown ? 2 : 1;
-    guarded(
-        [&] { form.Form_MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f); });
+    form.MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f);
   };
   runtime.beforeShow = [&] { linuxp::SkipTaskbar(x, static_cast<unsigned long>(about.winId())); };
   system.activateForm = [&] {
@@ -70,22 +66,15 @@ int main(int argc, char** argv) {
     about.raise();
     about.activateWindow();
   };
-  about.onOk = [&] { guarded([&] { form.cmdOK_Click(); }); };
-  about.onCloseRequest = [&] {
-    guarded([&] {
-      if (form.Unload(vbFormControlMenu)) runtime.End(kExitOk);
-    });
-  };
+  about.onOk = [&] { form.OkClick(); };
+  about.onCloseRequest = [&] { form.CloseRequest(vbFormControlMenu); };
   // The end of the session hangs up; a task manager terminates or interrupts.
-  linuxp::SignalRelay relay([&](int signal) {
-    guarded([&] {
-      if (form.Unload(signal == SIGHUP ? vbAppWindows : vbAppTaskManager)) runtime.End(kExitOk);
-    });
-  });
+  linuxp::SignalRelay relay(
+      [&](int signal) { form.CloseRequest(signal == SIGHUP ? vbAppWindows : vbAppTaskManager); });
 
   // A mode set by another program or the desktop's settings: the tick and tooltip follow at once.
   // Qt hears the X server's RandR notifications and resizes its screens.
-  auto displayChanged = [&] { guarded([&] { form.DisplayChanged(); }); };
+  auto displayChanged = [&] { form.DisplayChanged(); };
   for (QScreen* screen : QGuiApplication::screens())
     QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
   QObject::connect(&app, &QGuiApplication::screenAdded, &app, [&](QScreen* screen) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gui_runtime.h"
+#include "ports/gui_runtime.h"
 
 namespace linuxp {
 

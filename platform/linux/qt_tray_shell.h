@@ -6,7 +6,7 @@
 #include <memory>
 #include <utility>
 
-#include "platform/tray_shell.h"
+#include "ports/tray_shell.h"
 
 namespace linuxp {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/display_settings.h"
+#include "ports/display_settings.h"
 
 struct _XDisplay;
 struct _XRRScreenResources;

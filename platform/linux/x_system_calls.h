@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-#include "platform/system_calls.h"
+#include "ports/system_calls.h"
 
 struct _XDisplay;
 

@@ -1,6 +1,5 @@
 #include "platform/win32/main_window.h"
 
-#include "app/exit_status.h"
 #include "app/version.h"
 #include "platform/win32/res/resource_ids.h"
 #include "platform/win32/system_folder.h"
@@ -186,20 +185,12 @@ void MainWindow::SetTexts(const std::u16string& version, const std::u16string& n
   SetLabel(lblCopyright_, notice, false);
 }
 
-// The form's event procedures run under its error handling.
-void MainWindow::Raise(const std::function<void(frmMain&)>& event) {
-  if (!form_) return;
-  frmMain& form = *form_;
-  form.Raise([&] { event(form); });
-}
-
 // The tray icon reports through this message too: its mouse-message code arrives as the
 // pointer's X, and the form reads it back in twips.
 void MainWindow::MouseMove(WPARAM wParam, LPARAM lParam) {
   const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * TwipsPerPixel(dpiX_);
   const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * TwipsPerPixel(dpiY_);
-  const int16_t button = ButtonState(wParam), shift = ShiftState(wParam);
-  Raise([&](frmMain& form) { form.Form_MouseMove(button, shift, x, y); });
+  form_->MouseMove(ButtonState(wParam), ShiftState(wParam), x, y);
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -214,7 +205,9 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
   return window->OnMessage(message, wParam, lParam);
 }
 
+// Before the form is attached no message reaches it.
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!form_) return DefWindowProcA(hwnd_, message, wParam, lParam);
   switch (message) {
     case WM_MOUSEMOVE: MouseMove(wParam, lParam); return 0;
     case WM_SETFOCUS:
@@ -224,32 +217,23 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_COMMAND:  // OK clicked, Enter (IDOK) or Esc (IDCANCEL)
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-        Raise([](frmMain& form) { form.cmdOK_Click(); });
+        form_->OkClick();
         return 0;
       }
       break;
     case WM_CLOSE:  // close box, system menu, Alt+F4, or a close message from elsewhere
-      Raise([this](frmMain& form) {
-        if (form.Unload(vbFormControlMenu)) runtime_.End(kExitOk);
-      });
+      form_->CloseRequest(vbFormControlMenu);
       return 0;
-    case WM_QUERYENDSESSION: {
-      int16_t cancel = 0;
-      Raise([&cancel](frmMain& form) { form.Form_QueryUnload(cancel, vbAppWindows); });
-      return cancel ? FALSE : TRUE;
-    }
-    case WM_DISPLAYCHANGE:  // sent to every top-level window, whoever changed the mode
-      Raise([](frmMain& form) { form.DisplayChanged(); });
-      return 0;
+    case WM_QUERYENDSESSION: return form_->QueryEndSession() ? TRUE : FALSE;
     case WM_ENDSESSION:
-      if (wParam) {
-        Raise([](frmMain& form) { form.Form_Unload(); });
-        runtime_.End(kExitOk);
-      }
+      if (wParam) form_->CloseRequest(vbAppWindows);
+      return 0;
+    case WM_DISPLAYCHANGE:  // sent to every top-level window, whoever changed the mode
+      form_->DisplayChanged();
       return 0;
     default:
       if (message == taskbarCreated_ && taskbarCreated_ != 0) {
-        Raise([](frmMain& form) { form.TaskbarCreated(); });
+        form_->ShellRestarted();
         return 0;
       }
       break;

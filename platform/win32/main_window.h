@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 #include <string>
 
 #include "platform/win32/handles.h"
@@ -44,7 +43,6 @@ class MainWindow {
   HFONT MakeFont(const std::u16string& face, int hundredthsOfPoint, int weight, BYTE charset);
   void SetLabel(HWND label, const std::u16string& text, bool sizeToText);
   void MouseMove(WPARAM wParam, LPARAM lParam);
-  void Raise(const std::function<void(frmMain&)>& event);
 
   HINSTANCE instance_;
   WinGuiRuntime& runtime_;

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/display_settings.h"
+#include "ports/display_settings.h"
 
 namespace win32 {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/gui_runtime.h"
 #include "platform/win32/windows_api.h"
+#include "ports/gui_runtime.h"
 
 namespace win32 {
 

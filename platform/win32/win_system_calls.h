@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/system_calls.h"
+#include "ports/system_calls.h"
 
 namespace win32 {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/tray_shell.h"
+#include "ports/tray_shell.h"
 
 namespace win32 {
 

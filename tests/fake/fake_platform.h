@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "menu/menu_array.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 DisplayModeRecord Mode(int32_t width, int32_t height, int32_t depth, uint32_t frequency = 60);
 

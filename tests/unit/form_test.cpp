@@ -25,21 +25,18 @@ struct Form : testing::Test {
   FakePlatform fake;
   frmMain form{fake.platform()};
   void SetUp() override { fake.display.modes = kModes; }
-  int Run(const std::function<void()>& event) {
-    return ExitStatusOf([&] { form.Raise(event); });
-  }
   int Press(int32_t code = 513) {
-    return Run([&] { form.Form_MouseMove(0, 0, static_cast<float>(code) * 15.0f, 0); });
+    return ExitStatusOf([&] { form.MouseMove(0, 0, static_cast<float>(code) * 15.0f, 0); });
   }
   int Click(int16_t index) {
-    return Run([&] { form.mnuDisplayMode_Click(index); });
+    return ExitStatusOf([&] { form.MenuClick(index); });
   }
   std::u16string Box(size_t i) { return i < fake.runtime.boxes.size() ? fake.runtime.boxes[i].first : u""; }
 };
 
 TEST_F(Form, LoadAddsTheIconBuildsTheMenuAndStaysResident) {
   fake.runtime.command = u"/S1024,768,16";
-  EXPECT_EQ(Run([&] { form.Start(); }), -1);
+  EXPECT_EQ(ExitStatusOf([&] { form.Start(); }), -1);
   EXPECT_EQ(
       form.lblCopyright,
       u"\u3000画面の解像度と色数をトレイから切り替えます。\r\n\u3000著作権はVelmora開発チームにあります。\r\n"
@@ -61,8 +58,15 @@ TEST_F(Form, AnUntrappedErrorShowsTheBoxRemovesTheIconAndEnds) {
             u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 11\r\n0 で除算しました。\r\nVer 1.90");
   EXPECT_EQ(fake.runtime.boxes[0].second, 16);
   EXPECT_EQ(fake.shell.Count(api::NimDelete), 1);
-  EXPECT_EQ(Run([] { throw std::length_error("x"); }), 3);
-  EXPECT_NE(Box(1).find(u"エラー番号   : 51\r\n内部エラーです。"), std::u16string::npos);
+  {  // an exception that is no runtime error
+    FakePlatform other;
+    frmMain resident(other.platform());
+    resident.Start();
+    other.runtime.onPopup = [](const MenuArray&) -> int32_t { throw std::length_error("x"); };
+    EXPECT_EQ(ExitStatusOf([&] { resident.MouseMove(0, 0, 513 * 15.0f, 0); }), 3);
+    EXPECT_NE(other.runtime.boxes.at(0).first.find(u"エラー番号   : 51\r\n内部エラーです。"),
+              std::u16string::npos);
+  }
   for (const char16_t* command : {u"", u"/s1024,768,16"}) {  // no picture for the icon
     FakePlatform other;
     other.runtime.miniIcon.reset();
@@ -97,10 +101,10 @@ TEST_F(Form, EachMenuItemDoesItsOneThing) {
   for (int16_t index : {4, 7, 10, 12, -1, 5, 8, 9}) EXPECT_EQ(Click(index), -1);
   fake.runtime.launchFails = true;
   EXPECT_EQ(Click(8), -1);
-  const auto& applied = fake.display.applied;  // the tick stays on the mode in force, not on the one refused
-  EXPECT_EQ((std::vector<int64_t>{applied.at(0).dmPelsWidth, applied.at(1).dmDisplayFrequency,
-                                  Ticked(form).at(0), fake.system.screenSaverStarts}),
-            (std::vector<int64_t>{1024, 60, 1, 1}));
+  EXPECT_EQ(fake.display.applied.at(0).dmPelsWidth, 1024u);       // the mode listed first
+  EXPECT_EQ(fake.display.applied.at(1).dmDisplayFrequency, 60u);  // a mode from its first listing
+  EXPECT_EQ(Ticked(form), std::vector<int16_t>{1});               // the mode in force, not the one refused
+  EXPECT_EQ(fake.system.screenSaverStarts, 1);
   EXPECT_EQ(fake.runtime.boxes.at(0),
             std::make_pair(std::u16string(u"設定を反映するためには再起動が必要です。"), 0));
   EXPECT_EQ(fake.runtime.launches, std::vector<std::u16string>(2, u"Control.exe Desk.cpl ,3|2"));
@@ -125,22 +129,23 @@ TEST_F(Form, CloseRequestsTheShellsRestartAndDisplayChanges) {
     frmMain form(fake.platform());
     form.DisplayChanged();
     form.Start();
-    form.Show();
-    EXPECT_EQ(form.Unload(origin), origin != vbFormControlMenu);
+    form.MenuClick(form.CommandBase + 5);  // About
+    EXPECT_EQ(ExitStatusOf([&] { form.CloseRequest(origin); }), origin == vbFormControlMenu ? -1 : 0);
     EXPECT_EQ(fake.runtime.shown.back(),
               origin == vbFormControlMenu ? u"hide" : u"Ver 1.90|" + form.lblCopyright);
-    form.TaskbarCreated();
+    form.ShellRestarted();
     form.DisplayChanged();
     EXPECT_EQ(fake.shell.Count(api::NimAdd), origin == vbFormControlMenu ? 2 : 1);
     EXPECT_EQ(fake.shell.Count(api::NimModify), origin == vbFormControlMenu ? 2 : 1);
     EXPECT_EQ(fake.shell.Count(api::NimDelete), origin == vbFormControlMenu ? 0 : 1);
   }
   form.Start();
+  EXPECT_TRUE(form.QueryEndSession());
   const NotifyIconBuffer last = fake.shell.calls.back().second;
-  form.TaskbarCreated();
+  form.ShellRestarted();
   EXPECT_EQ(fake.shell.calls.back(), std::make_pair(api::NimAdd, last));
-  form.Show();
-  form.cmdOK_Click();
+  Click(9);  // About
+  form.OkClick();
   EXPECT_FALSE(form.Visible);
   EXPECT_EQ(fake.runtime.shown.back(), u"hide");
   fake.display.current = Mode(640, 480, 16);
@@ -148,67 +153,162 @@ TEST_F(Form, CloseRequestsTheShellsRestartAndDisplayChanges) {
   EXPECT_EQ(Ticked(form), std::vector<int16_t>{0});
 }
 
-// The "/s" path and events delivered while the program lets pending events run, while the menu is
-// open, or while a message box is up: one icon, removed once at the end, and the box (if any) shown
-// while the icon is still there.
-TEST_F(Form, ScriptsOfEvents) {
-  // clang-format off
-  const std::u16string kSyntax = u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。",
-      kOverflow = u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 6\r\nオーバーフローしました。\r\nVer 1.90",
-      kRestart = u"設定を反映するためには再起動が必要です。", kBadMode = u"不正なモードです。";
-  enum Inject { k_, kPress, kClickMode0, kClickExit };
-  const struct { const char16_t* command; Inject duringEvents, duringPopup, duringBox; std::vector<int16_t> choices;
-                 int32_t firstResult; int status; size_t popups, applied; std::vector<int16_t> ticked; std::u16string box; } rows[] = {
-      {u"/s1024,768,16", k_, k_, k_, {}, 0, 0, 0, 1, {1}, u""}, {u"/s 800,600,32 /x", k_, k_, k_, {}, 1, 5, 0, 1, {3}, kRestart},
-      {u"/s640,480,16", k_, k_, k_, {}, -2, 4, 0, 1, {3}, kBadMode}, {u"/s640,480,16", k_, k_, k_, {}, -4, 4, 0, 1, {3}, u""},
-      {u"/s640,400,16", k_, k_, k_, {}, 0, 1, 0, 0, {3}, u""}, {u"/s640x480x8", k_, k_, k_, {}, 0, 2, 0, 0, {3}, kSyntax},
-      {u"/s40000,600,16", k_, k_, k_, {}, 0, 3, 0, 0, {3}, kOverflow},
-      {u"/s640x480x8", k_, k_, kPress, {11}, 0, 0, 1, 0, {3}, kSyntax}, {u"/s640x480x8", k_, k_, kPress, {1}, -2, 2, 1, 1, {3}, kSyntax},
-      {u"/s40000,480,16", k_, k_, kPress, {9}, 0, 3, 1, 0, {3}, kOverflow},
-      {u"/s1024,768,16", k_, k_, kPress, {11}, -2, 0, 1, 1, {3}, kBadMode}, {u"/s1024,768,16", k_, k_, kPress, {0}, -2, 4, 1, 2, {0}, kBadMode},
-      {u"", kPress, k_, k_, {1}, 0, -1, 1, 1, {1}, u""}, {u"", k_, kPress, k_, {11}, 0, 0, 1, 0, {3}, u""},
-      {u"", kPress, kPress, k_, {6}, 0, -1, 1, 0, {3, 6}, u""}, {u"", kClickExit, k_, k_, {1}, 0, 0, 0, 0, {3}, u""},
-      {u"", kClickMode0, k_, k_, {1}, 0, -1, 1, 2, {1}, u""}, {u"", k_, kClickExit, k_, {1}, 0, 0, 1, 0, {3}, u""},
-      {u"", k_, k_, kPress, {1, 11}, -2, 0, 2, 1, {3}, kBadMode}, {u"", k_, k_, kPress, {1, 0}, 1, -1, 2, 2, {0}, kRestart},
-      {u"", k_, k_, kClickMode0, {1}, -5, -1, 1, 2, {0}, u"不正なパラメータです。"}};
-  // clang-format on
-  for (const auto& row : rows) {
+// Events delivered while the program lets pending events run, while the menu is open, or while a
+// message box is up: one icon, removed once at the end, and the box (if any) shown while the icon is
+// still there.
+enum Inject { k_, kPress, kClickMode0, kClickExit };
+struct Script {
+  const char16_t* command = u"";
+  Inject duringEvents = k_, duringPopup = k_, duringBox = k_;
+  std::vector<int16_t> choices;  // the user's choice in each popup, in turn; then none
+  int32_t firstResult = 0;       // what the display answers the first apply
+  int status = 0;                // the exit status; -1: still resident
+  size_t popups = 0, applied = 0;
+  std::vector<int16_t> ticked{3};
+  std::u16string box;
+};
+
+void RunScript(const Script& row) {
+  FakePlatform fake;
+  frmMain form(fake.platform());
+  fake.display.modes = kModes;
+  fake.display.changeResults = {row.firstResult};
+  fake.runtime.command = row.command;
+  const auto deliver = [&](Inject what) {
+    if (what == kPress) form.MouseMove(0, 0, 516 * 15.0f, 0);
+    if (what == kClickMode0 || what == kClickExit) form.MenuClick(what == kClickExit ? 11 : 0);
+  };
+  size_t opened = 0;
+  int deletesAtBox = -1;
+  fake.runtime.onPopup = [&](const MenuArray&) -> int32_t {
+    if (opened++ == 0) deliver(row.duringPopup);
+    return opened <= row.choices.size() ? row.choices[opened - 1] : -1;
+  };
+  fake.runtime.onMsgBox = [&] {
+    if (deletesAtBox < 0) deletesAtBox = fake.shell.Count(api::NimDelete), deliver(row.duringBox);
+  };
+  int status = ExitStatusOf([&] { form.Start(); });
+  if (*row.command == 0) {
+    fake.runtime.onDoEvents = [&] { deliver(row.duringEvents); };
+    status = ExitStatusOf([&] { form.MouseMove(0, 0, 513 * 15.0f, 0); });
+  }
+  EXPECT_EQ(status, row.status);
+  EXPECT_EQ(fake.runtime.popups.size(), row.popups);
+  EXPECT_EQ(fake.display.applied.size(), row.applied);
+  EXPECT_EQ(Ticked(form), row.ticked);
+  EXPECT_EQ(fake.runtime.boxes.empty() ? u"" : fake.runtime.boxes[0].first, row.box);
+  EXPECT_EQ(deletesAtBox, row.box.empty() ? -1 : 0);
+  EXPECT_EQ(fake.shell.Count(api::NimAdd), 1);
+  EXPECT_EQ(fake.shell.Count(api::NimDelete), row.status < 0 ? 0 : 1);
+  if (row.status < 0) {  // the menu is not stuck half-open: the next press opens it again
+    form.MouseMove(0, 0, 513 * 15.0f, 0);
+    EXPECT_EQ(fake.runtime.popups.size(), row.popups + 1);
+  }
+}
+
+const std::u16string kRestart = u"設定を反映するためには再起動が必要です。", kBadMode = u"不正なモードです。",
+                     kSyntax =
+                         u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。",
+                     kOverflow =
+                         u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 6\r\n"
+                         u"オーバーフローしました。\r\nVer 1.90";
+
+// The "/s" path: the exit status for each outcome, and a press while its box is up.
+TEST(FormScript, ModeSwitch) {
+  const Script rows[] = {
+      {.command = u"/s1024,768,16", .status = 0, .applied = 1, .ticked = {1}},
+      {.command = u"/s 800,600,32 /x", .firstResult = 1, .status = 5, .applied = 1, .box = kRestart},
+      {.command = u"/s640,480,16", .firstResult = -2, .status = 4, .applied = 1, .box = kBadMode},
+      {.command = u"/s640,480,16", .firstResult = -4, .status = 4, .applied = 1},
+      {.command = u"/s640,400,16", .status = 1},
+      {.command = u"/s640x480x8", .status = 2, .box = kSyntax},
+      {.command = u"/s40000,600,16", .status = 3, .box = kOverflow},
+      {.command = u"/s640x480x8",
+       .duringBox = kPress,
+       .choices = {11},
+       .status = 0,
+       .popups = 1,
+       .box = kSyntax},
+      {.command = u"/s640x480x8",
+       .duringBox = kPress,
+       .choices = {1},
+       .firstResult = -2,
+       .status = 2,
+       .popups = 1,
+       .applied = 1,
+       .box = kSyntax},
+      {.command = u"/s40000,480,16",
+       .duringBox = kPress,
+       .choices = {9},
+       .status = 3,
+       .popups = 1,
+       .box = kOverflow},
+      {.command = u"/s1024,768,16",
+       .duringBox = kPress,
+       .choices = {11},
+       .firstResult = -2,
+       .status = 0,
+       .popups = 1,
+       .applied = 1,
+       .box = kBadMode},
+      {.command = u"/s1024,768,16",
+       .duringBox = kPress,
+       .choices = {0},
+       .firstResult = -2,
+       .status = 4,
+       .popups = 1,
+       .applied = 2,
+       .ticked = {0},
+       .box = kBadMode},
+  };
+  for (const Script& row : rows) {
     SCOPED_TRACE(&row - rows);
-    FakePlatform fake;
-    frmMain form(fake.platform());
-    fake.display.modes = kModes;
-    fake.display.changeResults = {row.firstResult};
-    fake.runtime.command = row.command;
-    const auto deliver = [&](Inject what) {
-      if (what == kPress) form.Form_MouseMove(0, 0, 516 * 15.0f, 0);
-      if (what == kClickMode0 || what == kClickExit) form.mnuDisplayMode_Click(what == kClickExit ? 11 : 0);
-    };
-    size_t opened = 0;
-    int deletesAtBox = -1;
-    fake.runtime.onPopup = [&](const MenuArray&) -> int32_t {
-      if (opened++ == 0) deliver(row.duringPopup);
-      return opened <= row.choices.size() ? row.choices[opened - 1] : -1;
-    };
-    fake.runtime.onMsgBox = [&] {
-      if (deletesAtBox < 0) deletesAtBox = fake.shell.Count(api::NimDelete), deliver(row.duringBox);
-    };
-    int status = ExitStatusOf([&] { form.Start(); });
-    if (*row.command == 0) {
-      fake.runtime.onDoEvents = [&] { deliver(row.duringEvents); };
-      status = ExitStatusOf([&] { form.Raise([&] { form.Form_MouseMove(0, 0, 513 * 15.0f, 0); }); });
-    }
-    EXPECT_EQ(status, row.status);
-    EXPECT_EQ(fake.runtime.popups.size(), row.popups);
-    EXPECT_EQ(fake.display.applied.size(), row.applied);
-    EXPECT_EQ(Ticked(form), row.ticked);
-    EXPECT_EQ(fake.runtime.boxes.empty() ? u"" : fake.runtime.boxes[0].first, row.box);
-    EXPECT_EQ(deletesAtBox, row.box.empty() ? -1 : 0);
-    EXPECT_EQ(fake.shell.Count(api::NimAdd), 1);
-    EXPECT_EQ(fake.shell.Count(api::NimDelete), row.status < 0 ? 0 : 1);
-    if (row.status < 0) {  // the menu is not stuck half-open: the next press opens it again
-      form.Form_MouseMove(0, 0, 513 * 15.0f, 0);
-      EXPECT_EQ(fake.runtime.popups.size(), row.popups + 1);
-    }
+    RunScript(row);
+  }
+}
+
+// The resident program: a press or click while the first press lets events run, while its menu is
+// open, or while a box from its choice is up.
+TEST(FormScript, EventsWhileWaitingOnTheUser) {
+  const Script rows[] = {
+      {.duringEvents = kPress, .choices = {1}, .status = -1, .popups = 1, .applied = 1, .ticked = {1}},
+      {.duringPopup = kPress, .choices = {11}, .status = 0, .popups = 1},
+      {.duringEvents = kPress,
+       .duringPopup = kPress,
+       .choices = {6},
+       .status = -1,
+       .popups = 1,
+       .ticked = {3, 6}},
+      {.duringEvents = kClickExit, .choices = {1}, .status = 0},
+      {.duringEvents = kClickMode0, .choices = {1}, .status = -1, .popups = 1, .applied = 2, .ticked = {1}},
+      {.duringPopup = kClickExit, .choices = {1}, .status = 0, .popups = 1},
+      {.duringBox = kPress,
+       .choices = {1, 11},
+       .firstResult = -2,
+       .status = 0,
+       .popups = 2,
+       .applied = 1,
+       .box = kBadMode},
+      {.duringBox = kPress,
+       .choices = {1, 0},
+       .firstResult = 1,
+       .status = -1,
+       .popups = 2,
+       .applied = 2,
+       .ticked = {0},
+       .box = kRestart},
+      {.duringBox = kClickMode0,
+       .choices = {1},
+       .firstResult = -5,
+       .status = -1,
+       .popups = 1,
+       .applied = 2,
+       .ticked = {0},
+       .box = u"不正なパラメータです。"},
+  };
+  for (const Script& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    RunScript(row);
   }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-#include "platform/display_settings.h"
-#include "platform/gui_runtime.h"
-#include "platform/system_calls.h"
-#include "platform/tray_shell.h"
+#include "ports/display_settings.h"
+#include "ports/gui_runtime.h"
+#include "ports/system_calls.h"
+#include "ports/tray_shell.h"
 
 // Everything the program reaches outside itself, handed to the form at start.
 struct Platform {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/notify_icon_record.h"
+#include "ports/notify_icon_record.h"
 
 // The notification area of the shell (Shell_NotifyIconA).
 class TrayShell {
