@@ -1,4 +1,4 @@
-// One owner per handle the program creates, and the 32-bit handle values the core keeps.
+// One owner per handle the program creates or borrows, and the 32-bit handle values the core keeps.
 #pragma once
 #include <cstdint>
 #include <utility>
@@ -39,6 +39,37 @@ using UniqueIcon = UniqueHandle<HICON, DestroyIcon>;
 inline void DeleteFont(HFONT font) { DeleteObject(font); }
 using UniqueFont = UniqueHandle<HFONT, DeleteFont>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, CloseHandle>;
+using UniqueWindow = UniqueHandle<HWND, DestroyWindow>;
+
+// A window's device context from GetDC (the screen's for no window), released to it when it goes.
+class WindowDC {
+ public:
+  explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  ~WindowDC() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Runs a cleanup when the scope ends, in the manner of wil::scope_exit.
+template <typename Cleanup>
+class [[nodiscard]] ScopeExit {
+ public:
+  explicit ScopeExit(Cleanup cleanup) : cleanup_(std::move(cleanup)) {}
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+  ~ScopeExit() { cleanup_(); }
+
+ private:
+  Cleanup cleanup_;
+};
 
 // User and GDI handles carry 32 significant bits, also in 64-bit processes: the core keeps
 // them as 32-bit signed numbers, and they widen back by sign extension.

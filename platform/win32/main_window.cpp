@@ -39,20 +39,23 @@ int16_t ShiftState(WPARAM keys) {
                               (GetKeyState(VK_MENU) < 0 ? 4 : 0));
 }
 
+// The size the text takes in the label's font.
+SIZE TextSize(HWND label, const std::string& text) {
+  const WindowDC dc(label);
+  const HGDIOBJ previous =
+      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  const ScopeExit restore([&] { SelectObject(dc.get(), previous); });
+  RECT extent{};
+  DrawTextA(dc.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  return {extent.right - extent.left, extent.bottom - extent.top};
+}
+
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance, WinGuiRuntime& runtime) : instance_(instance), runtime_(runtime) {}
 
-MainWindow::~MainWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
-  if (owner_) DestroyWindow(owner_);
-}
-
 bool MainWindow::Create() {
-  HDC screen = GetDC(nullptr);
-  dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-  dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  dpi_ = ScreenDpi();
 
   bigIcon_.reset(
       static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_VELMORA), IMAGE_ICON, 32, 32, 0)));
@@ -78,15 +81,19 @@ bool MainWindow::Create() {
   ownerClass.hInstance = instance_;
   ownerClass.lpszClassName = kOwnerClass;
   if (!RegisterClassExA(&ownerClass)) return false;
-  owner_ = CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+  owner_.reset(
+      CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr));
+  if (!owner_) return false;
 
-  RECT frame{0, 0, MulDiv(kClientWidth, dpiX_, 1440), MulDiv(kClientHeight, dpiY_, 1440)};
+  RECT frame{0, 0, MulDiv(kClientWidth, dpi_.x, 1440), MulDiv(kClientHeight, dpi_.y, 1440)};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
   const std::string title = runtime_.ToAnsi(kAppTitle);
-  hwnd_ =
-      CreateWindowExA(kFormExStyle, kWindowClass, title.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this);
-  if (!hwnd_) return false;
+  if (!CreateWindowExA(kFormExStyle, kWindowClass, title.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                       frame.right - frame.left, frame.bottom - frame.top, owner_.get(), nullptr, instance_,
+                       this)) {
+    hwnd_.release();  // a window that failed after WM_NCCREATE has been destroyed already
+    return false;
+  }
   taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
   return true;
 }
@@ -96,6 +103,7 @@ bool MainWindow::Create() {
 void MainWindow::EnsureControls() {
   if (cmdOK_) return;
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  // Never freed: the control classes it registers live in it for as long as the process runs.
   if (HMODULE library = LoadSystemLibrary("comctl32.dll")) {
     const auto init = reinterpret_cast<InitFunction>(
         reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
@@ -104,11 +112,11 @@ void MainWindow::EnsureControls() {
   }
   CreateControls();
   // The focus the window took while it had no controls goes where WM_SETFOCUS puts it.
-  if (GetFocus() == hwnd_) SetFocus(cmdOK_);
+  if (GetFocus() == hwnd_.get()) SetFocus(cmdOK_);
 }
 
 HFONT MainWindow::MakeFont(const std::string& ansiFace, int hundredthsOfPoint, int weight, BYTE charset) {
-  const int height = -MulDiv(hundredthsOfPoint, dpiY_, 72 * 100);
+  const int height = -MulDiv(hundredthsOfPoint, dpi_.y, 72 * 100);
   const std::string face = ansiFace.substr(0, LF_FACESIZE - 1);
   return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
@@ -120,12 +128,12 @@ HFONT MainWindow::MakeFont(const std::u16string& face, int hundredthsOfPoint, in
 
 HWND MainWindow::AddControl(const char* windowClass, const std::u16string& text, DWORD style, DWORD exStyle,
                             int id, const RECT& twips) {
-  const int left = MulDiv(twips.left, dpiX_, 1440), top = MulDiv(twips.top, dpiY_, 1440);
-  const int width = MulDiv(twips.right - twips.left, dpiX_, 1440);
-  const int height = MulDiv(twips.bottom - twips.top, dpiY_, 1440);
+  const int left = MulDiv(twips.left, dpi_.x, 1440), top = MulDiv(twips.top, dpi_.y, 1440);
+  const int width = MulDiv(twips.right - twips.left, dpi_.x, 1440);
+  const int height = MulDiv(twips.bottom - twips.top, dpi_.y, 1440);
   const std::string ansi = runtime_.ToAnsi(text);
   return CreateWindowExA(exStyle, windowClass, ansi.c_str(), WS_CHILD | style, left, top, width, height,
-                         hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+                         hwnd_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
 }
 
 // Created in tab order; the child windows' z-order is the order Tab walks them.
@@ -169,14 +177,8 @@ void MainWindow::SetLabel(HWND label, const std::u16string& text, bool sizeToTex
   const std::string ansi = runtime_.ToAnsi(text);
   SetWindowTextA(label, ansi.c_str());
   if (!sizeToText) return;
-  HDC dc = GetDC(label);
-  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-  RECT extent{};
-  DrawTextA(dc, ansi.c_str(), -1, &extent, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
-  SelectObject(dc, previous);
-  ReleaseDC(label, dc);
-  SetWindowPos(label, nullptr, 0, 0, extent.right - extent.left, extent.bottom - extent.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const SIZE size = TextSize(label, ansi);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::SetTexts(const std::u16string& version, const std::u16string& notice) {
@@ -188,8 +190,8 @@ void MainWindow::SetTexts(const std::u16string& version, const std::u16string& n
 // The tray icon reports through this message too: its mouse-message code arrives as the
 // pointer's X, and the form reads it back in twips.
 void MainWindow::MouseMove(WPARAM wParam, LPARAM lParam) {
-  const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * TwipsPerPixel(dpiX_);
-  const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * TwipsPerPixel(dpiY_);
+  const float x = static_cast<float>(static_cast<short>(LOWORD(lParam))) * TwipsPerPixel(dpi_.x);
+  const float y = static_cast<float>(static_cast<short>(HIWORD(lParam))) * TwipsPerPixel(dpi_.y);
   form_->MouseMove(ButtonState(wParam), ShiftState(wParam), x, y);
 }
 
@@ -197,17 +199,17 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
     auto* window = static_cast<MainWindow*>(create->lpCreateParams);
-    window->hwnd_ = hwnd;
+    window->hwnd_.reset(hwnd);
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
   }
   auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!window || window->hwnd_ != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+  if (!window || window->hwnd_.get() != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
   return window->OnMessage(message, wParam, lParam);
 }
 
 // Before the form is attached no message reaches it.
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!form_) return DefWindowProcA(hwnd_, message, wParam, lParam);
+  if (!form_) return DefWindowProcA(hwnd_.get(), message, wParam, lParam);
   switch (message) {
     case WM_MOUSEMOVE: MouseMove(wParam, lParam); return 0;
     case WM_SETFOCUS:
@@ -238,7 +240,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
   }
-  return DefWindowProcA(hwnd_, message, wParam, lParam);
+  return DefWindowProcA(hwnd_.get(), message, wParam, lParam);
 }
 
 }  // namespace win32

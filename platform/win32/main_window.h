@@ -2,20 +2,18 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/win_gui_runtime.h"
 #include "platform/win32/windows_api.h"
 
 class frmMain;
 
 namespace win32 {
 
-class WinGuiRuntime;
-
 // The window of frmMain: hidden while the program sits in the tray, shown as the About window.
 // It turns window messages into the form's events; the form decides what they do.
 class MainWindow {
  public:
   MainWindow(HINSTANCE instance, WinGuiRuntime& runtime);
-  ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -27,7 +25,9 @@ class MainWindow {
   // From now on the window's messages raise the form's events.
   void Attach(frmMain& form) { form_ = &form; }
 
-  HWND Hwnd() const { return hwnd_; }
+  HWND Hwnd() const { return hwnd_.get(); }
+  // The screen's scale, read when the window is created; the layout and the pointer use it.
+  Dpi DotsPerInch() const { return dpi_; }
   // The 16x16 program icon that picMiniIcon holds: the tray icon.
   HICON MiniIcon() const { return smallIcon_.get(); }
   // Puts the version and notice texts into their labels, once the labels exist.
@@ -47,13 +47,16 @@ class MainWindow {
   HINSTANCE instance_;
   WinGuiRuntime& runtime_;
   frmMain* form_ = nullptr;
-  int dpiX_ = 96, dpiY_ = 96;
+  Dpi dpi_;
   UINT taskbarCreated_ = 0;
 
   UniqueIcon bigIcon_, smallIcon_;
   UniqueFont softNameFont_, versionFont_, copyrightFont_, buttonFont_;
-  HWND owner_ = nullptr;
-  HWND hwnd_ = nullptr;
+  // Destroyed bottom up: this window before its owner (which would take it along), both before
+  // the fonts and icons they show. WindowProc fills hwnd_ during WM_NCCREATE.
+  UniqueWindow owner_;
+  UniqueWindow hwnd_;
+  // The child controls are destroyed with their parent window.
   HWND picICON_ = nullptr, cmdOK_ = nullptr, lblSoftName_ = nullptr, lblVersion_ = nullptr,
        lblCopyright_ = nullptr, picMiniIcon_ = nullptr;
 };

@@ -25,11 +25,14 @@ int32_t WinGuiRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
   return MessageBoxA(Form(), ToAnsi(prompt).c_str(), title.c_str(), static_cast<UINT>(buttons));
 }
 
+Dpi ScreenDpi() {
+  const WindowDC screen(nullptr);
+  return {GetDeviceCaps(screen.get(), LOGPIXELSX), GetDeviceCaps(screen.get(), LOGPIXELSY)};
+}
+
+// The scale the window lays itself out with; the screen's before the window is attached.
 float WinGuiRuntime::TwipsPerPixelX() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
-  return static_cast<float>(TwipsPerPixel(dpi));
+  return static_cast<float>(TwipsPerPixel(window_ ? window_->DotsPerInch().x : ScreenDpi().x));
 }
 
 std::u16string WinGuiRuntime::Command() {

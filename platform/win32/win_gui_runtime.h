@@ -34,6 +34,12 @@ class WinGuiRuntime final : public GuiRuntime {
   MainWindow* window_ = nullptr;
 };
 
+// The screen's dots per inch as GDI reports them to this process; they stay the same while it runs.
+struct Dpi {
+  int x = 96, y = 96;
+};
+Dpi ScreenDpi();
+
 // Twips per pixel for a screen of the given dots per inch, a whole number as the runtime
 // reports it: 15 at 96 dpi, 12 at 120.
 inline int TwipsPerPixel(int dotsPerInch) { return dotsPerInch > 0 ? 1440 / dotsPerInch : 15; }

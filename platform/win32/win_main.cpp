@@ -1,5 +1,6 @@
 // Velmora.exe: builds the Windows platform, loads frmMain hidden and runs the message loop.
 #include "app/exit_status.h"
+#include "app/runtime_error.h"
 #include "platform/win32/main_window.h"
 #include "platform/win32/system_folder.h"
 #include "platform/win32/win_display_settings.h"
@@ -18,7 +19,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   win32::WinSystemCalls system;
   win32::WinGuiRuntime runtime;
   win32::MainWindow window(instance, runtime);
-  if (!window.Create()) return kExitError;
+  if (!window.Create()) {  // an error the program does not expect: its general box and status
+    runtime.MsgBox(ErrorBoxText(ProgramError(kErrInternal)), vbCritical);
+    return kExitError;
+  }
   runtime.AttachWindow(&window);
 
   frmMain form(Platform{display, shell, system, runtime});
