@@ -18,14 +18,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   win32::WinTrayShell shell;
   win32::WinSystemCalls system;
   win32::WinGuiRuntime runtime;
+  frmMain form(Platform{display, shell, system, runtime});  // outlives the window that calls it
   win32::MainWindow window(instance, runtime);
   if (!window.Create()) {  // an error the program does not expect: its general box and status
     runtime.MsgBox(ErrorBoxText(ProgramError(kErrInternal)), vbCritical);
     return kExitError;
   }
   runtime.AttachWindow(&window);
-
-  frmMain form(Platform{display, shell, system, runtime});
   window.Attach(form);
 
   // The Load event; with "/s" on the command line, or when start-up fails, it ends the program itself.
