@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(ProgramIcon());
   // One face for the digits and the Japanese of the menu and tooltip, where one that has both is
   // installed; otherwise the digits come from a Latin face and the rest from a fallback.
-  for (const QString family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}) {
+  for (const QString& family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}) {
     if (!QFontDatabase::hasFamily(family)) continue;
     QFont font = QApplication::font();
     font.setFamily(family);
