@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv, argv + argc);  // before Qt takes its own options
 
   std::string problem;
-  _XDisplay* x = linuxp::OpenXDisplay(problem);
+  // Declared first, so it outlives everything that uses it. An end through runtime.End() (std::exit)
+  // skips this owner: the process's exit closes the connection then.
+  const linuxp::XDisplayPtr x = linuxp::OpenXDisplay(problem);
   if (!x) {
     std::fprintf(stderr, "velmora: %s\n", problem.c_str());
     return kExitError;
@@ -48,8 +50,8 @@ int main(int argc, char** argv) {
   }
 
   linuxp::AboutDialog about;
-  linuxp::XDisplaySettings display(x);
-  linuxp::XSystemCalls system(x);
+  linuxp::XDisplaySettings display(x.get());
+  linuxp::XSystemCalls system(x.get());
   linuxp::QtGuiRuntime runtime(arguments, about);
   linuxp::QtTrayShell shell(runtime);
   frmMain form(Platform{display, shell, system, runtime});
@@ -60,7 +62,7 @@ int main(int argc, char** argv) {
     const int16_t button = code == api::WmRButtonDown ? 2 : 1;
     form.MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f);
   };
-  runtime.beforeShow = [&] { linuxp::SkipTaskbar(x, static_cast<unsigned long>(about.winId())); };
+  runtime.beforeShow = [&] { linuxp::SkipTaskbar(x.get(), static_cast<unsigned long>(about.winId())); };
   system.activateForm = [&] {
     if (!about.isVisible()) return;
     about.raise();

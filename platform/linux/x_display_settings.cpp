@@ -61,23 +61,22 @@ bool Sideways(Rotation r) { return (r & (RR_Rotate_90 | RR_Rotate_270)) != 0; }
 
 }  // namespace
 
-_XDisplay* OpenXDisplay(std::string& problem) {
+XDisplayPtr OpenXDisplay(std::string& problem) {
   const char* name = std::getenv("DISPLAY");
   if (!name || !*name) {
     problem = "no X display: DISPLAY is not set. velmora runs on an X11 desktop (or under XWayland).";
     return nullptr;
   }
-  ::Display* display = XOpenDisplay(nullptr);
+  XDisplayPtr display(XOpenDisplay(nullptr));
   if (!display) {
     problem = std::string("cannot open the X display \"") + name + "\".";
     return nullptr;
   }
   int event = 0, error = 0, major = 0, minor = 0;
-  if (!XRRQueryExtension(display, &event, &error) || !XRRQueryVersion(display, &major, &minor) ||
+  if (!XRRQueryExtension(display.get(), &event, &error) || !XRRQueryVersion(display.get(), &major, &minor) ||
       (major == 1 && minor < 2)) {
     problem =
         std::string("the X display \"") + name + "\" lacks the RandR 1.2 extension needed to change modes.";
-    XCloseDisplay(display);
     return nullptr;
   }
   return display;
@@ -89,12 +88,11 @@ XDisplaySettings::XDisplaySettings(_XDisplay* display)
 int32_t XDisplaySettings::RootBitsPerPixel() const {
   const int depth = DefaultDepth(display_, DefaultScreen(display_));
   int count = 0;
-  XPixmapFormatValues* formats = XListPixmapFormats(display_, &count);
+  const XFreePtr<XPixmapFormatValues[]> formats(XListPixmapFormats(display_, &count));
   int32_t bpp = depth;
   for (int i = 0; i < count; ++i) {
     if (formats[i].depth == depth) bpp = formats[i].bits_per_pixel;
   }
-  if (formats) XFree(formats);
   return bpp;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ports/display_settings.h"
+#include "x_owners.h"
 
 struct _XDisplay;
 struct _XRRScreenResources;
@@ -55,6 +56,6 @@ class XDisplaySettings : public DisplaySettings {
 
 // The X server named by DISPLAY, if it can be reached and offers RandR 1.2 or later;
 // otherwise null, with the reason in `problem`.
-_XDisplay* OpenXDisplay(std::string& problem);
+XDisplayPtr OpenXDisplay(std::string& problem);
 
 }  // namespace linuxp

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "x_owners.h"
+
 namespace linuxp {
 
 void SkipTaskbar(_XDisplay* display, unsigned long window) {
@@ -17,14 +19,12 @@ void SkipTaskbar(_XDisplay* display, unsigned long window) {
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
-                         &data) == Success &&
-      data) {
-    if (format == 32) {
-      const auto* existing = reinterpret_cast<const Atom*>(data);
-      atoms.assign(existing, existing + count);
-    }
-    XFree(data);
+  const int status = XGetWindowProperty(display, window, state, 0, 64, False, XA_ATOM, &type, &format, &count,
+                                        &after, &data);
+  const XFreePtr<unsigned char> owned(data);
+  if (status == Success && data && format == 32) {
+    const auto* existing = reinterpret_cast<const Atom*>(data);
+    atoms.assign(existing, existing + count);
   }
   for (Atom a : wanted) {
     bool present = false;
