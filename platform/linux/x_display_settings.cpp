@@ -57,6 +57,21 @@ class ErrorTrap {
   int (*previous_)(::Display*, XErrorEvent*) = nullptr;
 };
 
+// Holds the X server for this client alone while it lives; the server is free again when it goes.
+class ServerGrab {
+ public:
+  explicit ServerGrab(::Display* d) : display_(d) { XGrabServer(display_); }
+  ~ServerGrab() {
+    XUngrabServer(display_);
+    XSync(display_, False);
+  }
+  ServerGrab(const ServerGrab&) = delete;
+  ServerGrab& operator=(const ServerGrab&) = delete;
+
+ private:
+  ::Display* display_;
+};
+
 bool Sideways(Rotation r) { return (r & (RR_Rotate_90 | RR_Rotate_270)) != 0; }
 
 }  // namespace
@@ -252,8 +267,8 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
                                   : static_cast<int>(std::lround(px * 25.4 / 96.0));
   };
 
-  XGrabServer(display_);
   ErrorTrap trap(display_);
+  const ServerGrab grab(display_);  // let go before the trap: errors of the ungrab are trapped too
   bool ok = true;
   // Grow first so that the CRTC fits, set the CRTC, then shrink to the final size.
   const int growW = std::max(curW, screenW), growH = std::max(curH, screenH);
@@ -274,8 +289,6 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
     // The CRTC kept its old mode: give the screen its old size back.
     XRRSetScreenSize(display_, root_, curW, curH, curMmW, curMmH);
   }
-  XUngrabServer(display_);
-  XSync(display_, False);
   // Nothing is stored for later sessions whatever the flags say: X has no stored default mode.
   return ok ? api::DispChangeSuccessful : api::DispChangeFailed;
 }
