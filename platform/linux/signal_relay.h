@@ -1,10 +1,33 @@
 #pragma once
+#include <unistd.h>
+
 #include <QObject>
+#include <array>
+#include <csignal>
 #include <functional>
+#include <memory>
 
 class QSocketNotifier;
 
 namespace linuxp {
+
+// A file descriptor with one owner, closed when the owner goes.
+class UniqueFd {
+ public:
+  UniqueFd() = default;
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() { reset(); }
+
+  int get() const { return fd_; }
+  void reset(int fd = -1) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
+
+ private:
+  int fd_ = -1;
+};
 
 // Turns SIGTERM, SIGINT and SIGHUP into a call on the GUI thread: the way a desktop's task
 // manager or the end of the session asks the program to stop.
@@ -17,7 +40,10 @@ class SignalRelay : public QObject {
  private:
   static void Handler(int signal);
   std::function<void(int)> onSignal_;
-  QSocketNotifier* notifier_ = nullptr;
+  UniqueFd writeEnd_;  // the handlers write the signal's number here
+  UniqueFd readEnd_;
+  std::unique_ptr<QSocketNotifier> notifier_;   // goes before the descriptor it watches
+  std::array<struct sigaction, 3> previous_{};  // restored when the relay goes
 };
 
 }  // namespace linuxp
