@@ -36,7 +36,7 @@ int32_t XSystemCalls::SetForegroundWindow(int32_t /*hWnd*/) {
 // Any input ends the X screen saver, the release of the key that chose the menu item too: the
 // saver starts once no key or button is held, or after a few seconds at most.
 void XSystemCalls::StartScreenSaver() {
-  auto* timer = new QTimer();
+  auto* timer = new QTimer(&waits_);
   auto waited = std::make_shared<int>(0);
   QObject::connect(timer, &QTimer::timeout, timer, [this, timer, waited] {
     *waited += kPollMs;

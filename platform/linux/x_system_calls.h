@@ -1,4 +1,5 @@
 #pragma once
+#include <QObject>
 #include <functional>
 
 #include "ports/system_calls.h"
@@ -25,6 +26,7 @@ class XSystemCalls : public SystemCalls {
 
  private:
   _XDisplay* display_;
+  QObject waits_;         // parent of the screen-saver waits, which use display_: none outlives this
   int savedTimeout_ = 0;  // the timeout in force before the program switched the saver off
 };
 
