@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <QSocketNotifier>
+#include <cerrno>
 
 namespace linuxp {
 namespace {
@@ -39,8 +40,10 @@ SignalRelay::~SignalRelay() {
 }
 
 void SignalRelay::Handler(int signal) {
+  const int interruptedErrno = errno;  // the code the signal interrupted may be about to read it
   const unsigned char byte = static_cast<unsigned char>(signal);
   [[maybe_unused]] const ssize_t written = ::write(handlerWriteEnd, &byte, 1);
+  errno = interruptedErrno;
 }
 
 }  // namespace linuxp
