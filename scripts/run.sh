@@ -16,12 +16,11 @@ fi
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)" >/dev/null
 
-export WINEPREFIX="${VELMORA_WINEPREFIX:-$HOME/.cache/velmora/wine-$arch}" WINEARCH="$arch"
-export WINELOADER="$loader" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+prefix="${VELMORA_WINEPREFIX:-$HOME/.cache/velmora/wine-$arch}"
 
 pids=()
 cleanup() {
-  "$(dirname "$loader")/wineserver" -k 2>/dev/null || true
+  WINEPREFIX="$prefix" "$(dirname "$loader")/wineserver" -k 2>/dev/null || true
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
 }
@@ -41,24 +40,10 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "Velmora runs on a private X server $DISPLAY; its screen: artifacts/run/screen.png"
 fi
 
-if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
-  mkdir -p "$WINEPREFIX"
-  "$loader" wineboot -i >/dev/null 2>&1
-  reg() { "$loader" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1; }
-  # Every program in one 1280x1024 virtual desktop with a taskbar and a notification area.
-  reg 'HKCU\Software\Wine\Explorer' Desktop Default
-  reg 'HKCU\Software\Wine\Explorer\Desktops' Default 1280x1024
-  # The Japanese Windows fonts the program asks for, drawn with the IPA fonts of the same kind.
-  fonts='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
-  for name in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do reg "$fonts" "$name" IPAPGothic; done
-  for name in 'ＭＳ ゴシック' 'MS Gothic'; do reg "$fonts" "$name" IPAGothic; done
-  # The desktop settings take effect when the prefix's server starts again.
-  "$(dirname "$loader")/wineserver" -k 2>/dev/null || true
-  touch "$WINEPREFIX/.velmora-ready"
-fi
-
 set +e
-"$loader" "build/$preset/Velmora.exe" "$@"
+# The prefix made or brought up to date first, the same as the tests' and the benchmark's. Only
+# the Wine side gets WINEPREFIX: making the prefix ends every other process that has it.
+WINEPREFIX="$prefix" WINEARCH="$arch" python3 scripts/wine_prefix.py "$loader" "build/$preset/Velmora.exe" "$@"
 status=$?
 set -e
 echo "Velmora.exe ended with exit status $status"

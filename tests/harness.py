@@ -5,12 +5,11 @@ starts, ended by their ids when the block ends. main({name: function}) runs a fi
 import contextlib
 import ctypes
 import ctypes.util
-import fcntl
+import functools
 import json
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -162,96 +161,51 @@ class Session:
 
 # ------------------------------------------------------------------ Velmora.exe under Wine
 
-WINE_DIR = Path("/usr/lib/wine")
+sys.path.insert(0, str(REPO / "scripts"))
+import wine_prefix  # noqa: E402
 
 
-def _runs_32_bit_code():
-    with contextlib.suppress(OSError):  # "Exec format error" where the kernel runs no 32-bit code
-        return subprocess.run([WINE_DIR / "wine", "--version"], capture_output=True, timeout=30).returncode == 0
-
-
-# One architecture per run: a prefix of the exe's own architecture, its loader, its build (Velmora.exe, the
-# driver and menuspy.dll). The 32-bit build, the one users get first, wherever the kernel runs 32-bit code;
-# VELMORA_WINE_ARCH=win32|win64 chooses.
-ARCH = os.environ.get("VELMORA_WINE_ARCH") or (
-    "win32" if (REPO / "build/win32/Velmora.exe").exists() and _runs_32_bit_code() else "win64")
-LOADER = WINE_DIR / {"win32": "wine", "win64": "wine64"}[ARCH]
-BUILD = REPO / "build" / ARCH
-TEMPLATE = REPO / "build" / f"wineprefix-{ARCH}"
-TEMPLATE_VERSION = "3"
-
-# Registry values of every test prefix: one 1280x1024 virtual desktop that all programs of a test share (with a
-# taskbar and its notification area), no crash dialog, and the IPA fonts for the Japanese system fonts.
-PREFIX_SETTINGS = [
-    (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "Default"),
-    (r"HKCU\Software\Wine\Explorer\Desktops", "Default", "REG_SZ", "1280x1024"),
-    (r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "REG_DWORD", "0"),
-] + [(r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes", name, "REG_SZ", ipa)
-     for name, ipa in (("ＭＳ Ｐゴシック", "IPAPGothic"), ("MS PGothic", "IPAPGothic"), ("MS UI Gothic", "IPAPGothic"),
-                       ("ＭＳ ゴシック", "IPAGothic"), ("MS Gothic", "IPAGothic"))]
+@functools.cache
+def wine_arch():
+    """One architecture per run: a prefix of the exe's own architecture, its loader, its build (Velmora.exe, the
+    driver and menuspy.dll). The 32-bit build, the one users get first, wherever the kernel runs 32-bit code;
+    VELMORA_WINE_ARCH=win32|win64 chooses. Asked of Wine when the first Wine session starts."""
+    return os.environ.get("VELMORA_WINE_ARCH") or (
+        "win32" if (REPO / "build/win32/Velmora.exe").exists() and wine_prefix.runs_32_bit_code() else "win64")
 
 
 class WineSession(Session):
-    """Velmora.exe of BUILD in a copy of the prefix template, driven by velmora_driver.exe (tests/driver)."""
+    """Velmora.exe of the build (self.build) in a copy of the prefix template, driven by velmora_driver.exe
+    (tests/driver)."""
 
     def setup(self):
-        self.prefix = self.tmp / "prefix"
-        self.wine_env = self.env(WINEPREFIX=str(self.prefix), WINEARCH=ARCH, WINELOADER=str(LOADER),
-                                 WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree=;mshtml=", LANG="ja_JP.UTF-8",
-                                 LC_ALL="ja_JP.UTF-8")
-        self.make_template()
-        subprocess.run(["cp", "-a", TEMPLATE, self.prefix], check=True)
-        log(f"{self.name}: {ARCH}, display {self.display}")
+        self.arch = wine_arch()
+        self.loader, self.build = wine_prefix.LOADERS[self.arch], REPO / "build" / self.arch
+        self.prefix, template = self.tmp / "prefix", REPO / "build" / f"wineprefix-{self.arch}"
+        self.wine_env = wine_prefix.environment(self.env(), self.prefix, self.arch)
+        wine_prefix.make({**self.wine_env, "WINEPREFIX": str(template)})  # once; every test copies it
+        subprocess.run(["cp", "-a", template, self.prefix], check=True)
+        log(f"{self.name}: {self.arch}, display {self.display}")
 
-    def make_template(self):
-        """Makes build/wineprefix-ARCH once (wineboot and PREFIX_SETTINGS); every test copies it."""
-        with open(f"{TEMPLATE}.lock", "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            ready = TEMPLATE / ".ready"
-            if ready.exists() and ready.read_text() == TEMPLATE_VERSION:
-                return
-            log("making the Wine prefix", TEMPLATE)
-            shutil.rmtree(TEMPLATE, ignore_errors=True)
-            env = {**self.wine_env, "WINEPREFIX": str(TEMPLATE)}
-            try:
-                for args in [("wineboot", "-i")] + [("reg", "add", k, "/v", n, "/t", t, "/d", v, "/f")
-                                                     for k, n, t, v in PREFIX_SETTINGS]:
-                    subprocess.run([LOADER, *args], env=env, capture_output=True, timeout=300)
-            finally:
-                self.end_wine(env)
-            check("Desktops" in (TEMPLATE / "user.reg").read_text(errors="replace"), "the prefix was not made")
-            ready.write_text(TEMPLATE_VERSION)
-
-    def end_wine(self, env):
-        """Ends the prefix's wineserver and, by their ids, the Wine processes left in the prefix."""
-        with contextlib.suppress(subprocess.TimeoutExpired):
-            subprocess.run([WINE_DIR / "wineserver", "-k"], env=env, capture_output=True, timeout=30)
-        for pid in self.wine_processes(env["WINEPREFIX"]):
-            with contextlib.suppress(OSError):
-                os.kill(pid, signal.SIGKILL)
-
-    def wine_processes(self, prefix=None):
-        """{id: command line} of the processes running in the prefix (the test's own unless given)."""
-        marker, found = f"WINEPREFIX={prefix or self.prefix}".encode(), {}
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            with contextlib.suppress(OSError):
-                if marker in Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
-                    found[int(pid)] = Path(f"/proc/{pid}/cmdline").read_bytes().replace(b"\0", b" ").decode()
-        return found
+    def wine_processes(self):
+        """{id: command line} of the processes running in the test's prefix."""
+        return wine_prefix.processes(self.prefix)
 
     def __exit__(self, *exc):
         if hasattr(self, "wine_env"):
-            self.end_wine(self.wine_env)
+            wine_prefix.end(self.wine_env)
         super().__exit__()
 
-    def start(self, *args, cwd=None, exe=BUILD / "Velmora.exe"):
-        """Starts Velmora.exe with these arguments; its process (the Wine process that runs it)."""
-        return self.spawn([LOADER, exe, *args], env=self.wine_env, cwd=cwd or self.tmp)
+    def start(self, *args, cwd=None, exe=None):
+        """Starts Velmora.exe (of the build unless given) with these arguments; its process (the Wine process that
+        runs it)."""
+        return self.spawn([self.loader, exe or self.build / "Velmora.exe", *args], env=self.wine_env,
+                          cwd=cwd or self.tmp)
 
     def driver(self, *args, ok=True, timeout=60):
         """One driver command (see tests/driver/velmora_driver.cpp); what it printed, read as JSON (None when it
         printed nothing). ok=False accepts any exit status (kept in self.rc)."""
-        res = subprocess.run([LOADER, BUILD / "velmora_driver.exe", *map(str, args)], env=self.wine_env,
+        res = subprocess.run([self.loader, self.build / "velmora_driver.exe", *map(str, args)], env=self.wine_env,
                              cwd=self.tmp, stdout=subprocess.PIPE, stderr=self.log, timeout=timeout)
         self.rc, out = res.returncode, res.stdout.decode()
         check(not ok or self.rc == 0, f"driver {' '.join(map(str, args))}: exit {self.rc}, output {out}")

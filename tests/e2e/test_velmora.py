@@ -13,7 +13,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import BUILD, MENU_COMMANDS, REPO, WineSession, check, check_equal, log, main, selectable, wait_for  # noqa
+from harness import MENU_COMMANDS, REPO, WineSession, check, check_equal, log, main, selectable, wait_for  # noqa
 
 
 def test_startup():
@@ -153,8 +153,8 @@ def test_display_properties():
         app, cwd = s.tmp / "app", s.tmp / "cwd"
         for folder in (app, cwd):
             folder.mkdir()
-            shutil.copy(BUILD / "velmora_driver.exe", folder / "Control.exe")
-        shutil.copy(BUILD / "Velmora.exe", app)
+            shutil.copy(s.build / "velmora_driver.exe", folder / "Control.exe")
+        shutil.copy(s.build / "Velmora.exe", app)
         proc, icon = s.resident(cwd=cwd, exe=app / "Velmora.exe")
         s.click(icon)
         s.choose("画面のプロパティを開く")
