@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """End-to-end benchmark of Velmora.exe under Wine (run through bench/wine_bench.sh).
 
-1. Builds Velmora.exe, bench/baseline.exe and bench/benchtool.exe with the win64 preset (or in
-   --build-dir with the same toolchain and build type; --no-build uses what is there).
-2. Starts its own Xvfb (the first free display of :70-:79) and a fresh 64-bit Wine prefix whose
-   default is a 1280x1024 virtual desktop.
-3. Alternates "Velmora.exe /s1024,768,16" and "baseline.exe" (enumerate every mode, read the
-   current one, apply 1024x768x16 with CDS_UPDATEREGISTRY, exit) for --runs rounds, the order
-   swapped every round. Before every run the mode is reset to 1280x1024x32 (also stored), so
-   both programs do the same switch; after every run the stored mode is checked.
-   Prints every time, the median of each and the median of the per-round ratios.
+1. Builds Velmora.exe, bench/baseline.exe, bench/tray_baseline.exe and bench/benchtool.exe with the
+   win64 preset (or in --build-dir with the same toolchain and build type; --no-build uses what is there).
+2. Starts its own Xvfb (the first free display of :70-:79) and a fresh 64-bit Wine prefix made by
+   scripts/wine_prefix.py, as the tests' and scripts/run.sh's are.
+3. Runs "Velmora.exe /s1024,768,16" and the two baselines for --runs rounds, the order rotated every
+   round: "baseline.exe" makes only the display calls (enumerate every mode, read the current one,
+   apply 1024x768x16 with CDS_UPDATEREGISTRY, exit); "tray_baseline.exe" makes the same calls with
+   the rest of the OS work of the /s path (a window class, the hidden window, the tray icon added,
+   its tooltip set twice, the icon removed). Before every run the mode is reset to 1280x1024x32
+   (also stored), so every program does the same switch; after every run the stored mode is checked.
+   Prints every time, the median of each and the medians of the per-round ratios of Velmora.exe
+   to each baseline.
 4. Prints the size of Velmora.exe and the DLLs it imports (x86_64-w64-mingw32-objdump -p).
 5. Starts Velmora.exe without a switch (resident in the tray) and "baseline.exe --wait" (same
    calls, then a GetMessage loop), each alone, and reads their memory with the Windows API
@@ -30,8 +33,11 @@ import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-WINE = "/usr/lib/wine/wine64"
-WINESERVER = "/usr/lib/wine/wineserver"
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+import wine_prefix  # noqa: E402
+
+WINE = str(wine_prefix.LOADERS["win64"])
+WINESERVER = str(wine_prefix.WINE_DIR / "wineserver")
 RESET = ("1280", "1024", "32")
 SWITCH = "/s1024,768,16"
 WANTED = "1024x768x16"
@@ -58,7 +64,7 @@ def run(cmd, env=None, timeout=600, check=True, quiet=False):
 
 
 def build(args):
-    targets = ["--target", "Velmora", "velmora_baseline", "velmora_benchtool"]
+    targets = ["--target", "Velmora", "velmora_baseline", "velmora_tray_baseline", "velmora_benchtool"]
     if args.no_build:
         return args.build_dir or os.path.join(ROOT, "build", "win64")
     if args.build_dir:
@@ -171,42 +177,40 @@ def main():
     build_dir = build(args)
     velmora = os.path.join(build_dir, "Velmora.exe")
     baseline = os.path.join(build_dir, "bench", "baseline.exe")
+    tray_baseline = os.path.join(build_dir, "bench", "tray_baseline.exe")
     tool = os.path.join(build_dir, "bench", "benchtool.exe")
-    for f in (velmora, baseline, tool):
+    for f in (velmora, baseline, tray_baseline, tool):
         if not os.path.exists(f):
             raise SystemExit(f"missing {f}")
 
-    prefix = tempfile.mkdtemp(prefix="velmora-wine-bench-")
+    folder = tempfile.mkdtemp(prefix="velmora-wine-bench-")
+    prefix = os.path.join(folder, "prefix")
     env = None
     try:
         display = start_xvfb()
-        env = dict(os.environ, WINEARCH="win64", WINELOADER=WINE, WINEPREFIX=prefix, WINEDEBUG="-all",
-                   LANG="ja_JP.UTF-8", LC_ALL="ja_JP.UTF-8", DISPLAY=f":{display}")
+        env = wine_prefix.environment(dict(os.environ, DISPLAY=f":{display}"), prefix, "win64")
         log(f"Xvfb :{display}, prefix {prefix}")
-        wine(env, "wineboot", "-i", timeout=300)
-        wine(env, "reg", "add", r"HKCU\Software\Wine\Explorer", "/v", "Desktop", "/d", "Default", "/f")
-        wine(env, "reg", "add", r"HKCU\Software\Wine\Explorer\Desktops", "/v", "Default", "/d", "1280x1024", "/f")
-        # Restart the prefix so the desktop comes up virtual, then keep one persistent server for
-        # the whole benchmark, so no run pays for starting it (wineserver -k ends it at the end).
-        run([WINESERVER, "-k"], env=env, check=False)
+        wine_prefix.make(env)
+        # One persistent server for the whole benchmark, so no run pays for starting it
+        # (wineserver -k ends it at the end).
         run([WINESERVER, "-w"], env=env, check=False)
         subprocess.run([WINESERVER, "-p"], env=env, timeout=60, check=False,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         got = wine(env, tool, "get").stdout.strip()
         if not got.startswith("current=1280x1024"):
             raise SystemExit(f"the virtual desktop did not come up at 1280x1024: {got}")
+        programs = [("velmora", velmora, [SWITCH]), ("baseline", baseline, []), ("tray_baseline", tray_baseline, [])]
         # Warm-up, not counted: the first program brings up the desktop and fills the caches.
-        for exe, argv in ((baseline, []), (velmora, [SWITCH])):
+        for _, exe, argv in programs:
             reset_mode(env, tool)
             timed(env, exe, *argv)
 
-        times = {"velmora": [], "baseline": []}
-        ratios, wrong, skipped = [], [], []
+        times = {name: [] for name, _, _ in programs}
+        ratios = {"baseline": [], "tray_baseline": []}
+        wrong, skipped = [], []
         log(f"\nWall time of one run, {args.runs} rounds, mode reset to {'x'.join(RESET)} before each run:")
         for r in range(args.runs):
-            order = [("velmora", velmora, [SWITCH]), ("baseline", baseline, [])]
-            if r % 2:
-                order.reverse()
+            order = programs[r % 3:] + programs[:r % 3]
             row = {}
             for name, exe, argv in order:
                 if not reset_mode(env, tool):
@@ -222,18 +226,20 @@ def main():
                 continue
             for name, t in row.items():
                 times[name].append(t)
-            ratios.append(row["velmora"] / row["baseline"])
+            for name in ratios:
+                ratios[name].append(row["velmora"] / row[name])
             log(f"  round {r + 1:2}: Velmora.exe {SWITCH} {row['velmora']:.3f} s   baseline.exe {row['baseline']:.3f} s"
-                f"   ratio {ratios[-1]:.3f}")
-        if not ratios:
+                f"   tray_baseline.exe {row['tray_baseline']:.3f} s   ratios {ratios['baseline'][-1]:.3f}"
+                f" / {ratios['tray_baseline'][-1]:.3f}")
+        if not ratios["baseline"]:
             raise SystemExit("no round could reset the mode; nothing to compare")
-        mv, mb, mr = (statistics.median(times["velmora"]), statistics.median(times["baseline"]),
-                      statistics.median(ratios))
-        log(f"median Velmora.exe {SWITCH}: {mv:.3f} s")
-        log(f"median baseline.exe:           {mb:.3f} s")
-        log(f"median ratio Velmora/baseline: {mr:.3f}  (target <= 1.10)")
+        log(f"median Velmora.exe {SWITCH}: {statistics.median(times['velmora']):.3f} s")
+        log(f"median baseline.exe (display calls only):        {statistics.median(times['baseline']):.3f} s")
+        log(f"median tray_baseline.exe (the same OS work as /s): {statistics.median(times['tray_baseline']):.3f} s")
+        log(f"median ratio Velmora/baseline:      {statistics.median(ratios['baseline']):.3f}")
+        log(f"median ratio Velmora/tray_baseline: {statistics.median(ratios['tray_baseline']):.3f}  (target <= 1.10)")
         if skipped:
-            log(f"  {len(skipped)} round(s) skipped, medians over {len(ratios)}: {skipped}")
+            log(f"  {len(skipped)} round(s) skipped, medians over {len(ratios['baseline'])}: {skipped}")
         for w in wrong:
             log(f"  NOT APPLIED: {w}")
         if not wrong:
@@ -273,14 +279,14 @@ def main():
         for p in reversed(started[1:]):
             end(p)
         if env is not None:
-            subprocess.run([WINESERVER, "-k"], env=env, timeout=60, check=False)
+            wine_prefix.end(env)
             subprocess.run([WINESERVER, "-w"], env=env, timeout=60, check=False)
         if started:
             end(started[0])  # Xvfb
         if args.keep_prefix:
             log(f"prefix kept: {prefix}")
         else:
-            shutil.rmtree(prefix, ignore_errors=True)
+            shutil.rmtree(folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

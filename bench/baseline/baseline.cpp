@@ -6,28 +6,14 @@
 
 #include <cstring>
 
+#include "display_calls.h"
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR cmdLine, int) {
   const bool wait = cmdLine != nullptr && std::strstr(cmdLine, "--wait") != nullptr;
 
-  DEVMODEA mode;
-  std::memset(&mode, 0, sizeof mode);
-  mode.dmSize = sizeof mode;
-  DWORD listed = 0;
-  while (EnumDisplaySettingsA(nullptr, listed, &mode)) ++listed;
-
-  DEVMODEA current;
-  std::memset(&current, 0, sizeof current);
-  current.dmSize = sizeof current;
-  EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &current);
-
-  DEVMODEA wanted;
-  std::memset(&wanted, 0, sizeof wanted);
-  wanted.dmSize = sizeof wanted;
-  wanted.dmPelsWidth = 1024;
-  wanted.dmPelsHeight = 768;
-  wanted.dmBitsPerPel = 16;
-  wanted.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
-  const LONG result = ChangeDisplaySettingsA(&wanted, CDS_UPDATEREGISTRY);
+  const DWORD listed = ListModes();
+  CurrentMode();
+  const LONG result = ApplyWantedMode();
 
   if (wait) {
     MSG msg;
