@@ -7,3 +7,5 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Tests of this architecture run under the Wine loader of the same architecture.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine)

@@ -13,7 +13,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   updated_arch=1
 fi
 
-for p in cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang clang-format \
+for p in cmake ninja-build g++ libgtest-dev libgmock-dev googletest libbenchmark-dev clang clang-format \
          g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools \
          wine wine32:i386 wine64 xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic \
          locales python3 python3-pefile zip unzip; do

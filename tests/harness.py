@@ -248,7 +248,8 @@ class WineSession(Session):
 
 # ------------------------------------------------------------------ the X11 velmora
 
-VELMORA = REPO / "build/linux/platform/linux/velmora"
+LINUX_BUILD = Path(os.environ.get("VELMORA_LINUX_BUILD") or REPO / "build/linux")  # set by each build's CTest
+VELMORA = LINUX_BUILD / "platform/linux/velmora"
 
 
 class X11Session(Session):
@@ -288,7 +289,7 @@ class X11Session(Session):
 
     def start(self, *args, **env):
         """Starts velmora with the reader preloaded; its process."""
-        reader = REPO / "build/linux/menu_reader.so"
+        reader = LINUX_BUILD / "menu_reader.so"
         self.velmora = self.spawn([VELMORA, *args], env=self.env(LD_PRELOAD=str(reader), **env))
         return self.velmora
 

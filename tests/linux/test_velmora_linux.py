@@ -13,7 +13,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import MENU_COMMANDS, REPO, VELMORA, X11Session, check, check_equal, check_icon, main, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, X11Session, check, check_equal, check_icon, main, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -177,4 +177,7 @@ def test_package():
 
 
 if __name__ == "__main__":
-    main({name: f for name, f in globals().items() if name.startswith("test_")})
+    tests = {name: f for name, f in globals().items() if name.startswith("test_")}
+    if LINUX_BUILD.resolve() != BUILD:  # the package is the linux preset's; another build (the sanitizers') has no .deb
+        del tests["test_package"]
+    main(tests)
