@@ -315,8 +315,12 @@ class X11Session(Session):
                              capture_output=True, text=True)
         found = []
         for wid in res.stdout.split():
-            geometry = dict(re.findall(r"(\w+)=(-?\d+)", self.xdotool("getwindowgeometry", "--shell", wid)))
-            found.append(tuple(int(geometry[k]) for k in ("WINDOW", "X", "Y", "WIDTH", "HEIGHT")))
+            # A window may close between the search and this question: it is then no longer shown.
+            geo = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid], env=self.env(),
+                                 capture_output=True, text=True)
+            geometry = dict(re.findall(r"(\w+)=(-?\d+)", geo.stdout))
+            if geo.returncode == 0 and "WINDOW" in geometry:
+                found.append(tuple(int(geometry[k]) for k in ("WINDOW", "X", "Y", "WIDTH", "HEIGHT")))
         return found
 
     def icon(self):
