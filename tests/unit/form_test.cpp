@@ -2,6 +2,8 @@
 // error policy, and events that arrive while the program waits on the user.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 #include "app/runtime_error.h"
 #include "fake/fake_platform.h"
 #include "ui/frm_main.h"
@@ -168,7 +170,8 @@ struct Script {
   std::u16string box;
 };
 
-void RunScript(const Script& row) {
+void RunScript(const Script& row, size_t number) {
+  SCOPED_TRACE(number);
   FakePlatform fake;
   frmMain form(fake.platform());
   fake.display.modes = kModes;
@@ -206,6 +209,10 @@ void RunScript(const Script& row) {
   }
 }
 
+void RunScripts(std::initializer_list<Script> rows) {
+  for (const Script& row : rows) RunScript(row, static_cast<size_t>(&row - rows.begin()));
+}
+
 const std::u16string kRestart = u"設定を反映するためには再起動が必要です。", kBadMode = u"不正なモードです。",
                      kSyntax =
                          u"パラメータの構文が間違っています。\r\nReadme.txtで設定方法をご確認ください。",
@@ -215,7 +222,8 @@ const std::u16string kRestart = u"設定を反映するためには再起動が�
 
 // The "/s" path: the exit status for each outcome, and a press while its box is up.
 TEST(FormScript, ModeSwitch) {
-  const Script rows[] = {
+  // clang-format off
+  RunScripts({
       {.command = u"/s1024,768,16", .status = 0, .applied = 1, .ticked = {1}},
       {.command = u"/s 800,600,32 /x", .firstResult = 1, .status = 5, .applied = 1, .box = kRestart},
       {.command = u"/s640,480,16", .firstResult = -2, .status = 4, .applied = 1, .box = kBadMode},
@@ -223,93 +231,31 @@ TEST(FormScript, ModeSwitch) {
       {.command = u"/s640,400,16", .status = 1},
       {.command = u"/s640x480x8", .status = 2, .box = kSyntax},
       {.command = u"/s40000,600,16", .status = 3, .box = kOverflow},
-      {.command = u"/s640x480x8",
-       .duringBox = kPress,
-       .choices = {11},
-       .status = 0,
-       .popups = 1,
-       .box = kSyntax},
-      {.command = u"/s640x480x8",
-       .duringBox = kPress,
-       .choices = {1},
-       .firstResult = -2,
-       .status = 2,
-       .popups = 1,
-       .applied = 1,
-       .box = kSyntax},
-      {.command = u"/s40000,480,16",
-       .duringBox = kPress,
-       .choices = {9},
-       .status = 3,
-       .popups = 1,
-       .box = kOverflow},
-      {.command = u"/s1024,768,16",
-       .duringBox = kPress,
-       .choices = {11},
-       .firstResult = -2,
-       .status = 0,
-       .popups = 1,
-       .applied = 1,
-       .box = kBadMode},
-      {.command = u"/s1024,768,16",
-       .duringBox = kPress,
-       .choices = {0},
-       .firstResult = -2,
-       .status = 4,
-       .popups = 1,
-       .applied = 2,
-       .ticked = {0},
-       .box = kBadMode},
-  };
-  for (const Script& row : rows) {
-    SCOPED_TRACE(&row - rows);
-    RunScript(row);
-  }
+      {.command = u"/s640x480x8", .duringBox = kPress, .choices = {11}, .status = 0, .popups = 1, .box = kSyntax},
+      {.command = u"/s640x480x8", .duringBox = kPress, .choices = {1}, .firstResult = -2, .status = 2, .popups = 1, .applied = 1, .box = kSyntax},
+      {.command = u"/s40000,480,16", .duringBox = kPress, .choices = {9}, .status = 3, .popups = 1, .box = kOverflow},
+      {.command = u"/s1024,768,16", .duringBox = kPress, .choices = {11}, .firstResult = -2, .status = 0, .popups = 1, .applied = 1, .box = kBadMode},
+      {.command = u"/s1024,768,16", .duringBox = kPress, .choices = {0}, .firstResult = -2, .status = 4, .popups = 1, .applied = 2, .ticked = {0}, .box = kBadMode},
+  });
+  // clang-format on
 }
 
 // The resident program: a press or click while the first press lets events run, while its menu is
 // open, or while a box from its choice is up.
 TEST(FormScript, EventsWhileWaitingOnTheUser) {
-  const Script rows[] = {
+  // clang-format off
+  RunScripts({
       {.duringEvents = kPress, .choices = {1}, .status = -1, .popups = 1, .applied = 1, .ticked = {1}},
       {.duringPopup = kPress, .choices = {11}, .status = 0, .popups = 1},
-      {.duringEvents = kPress,
-       .duringPopup = kPress,
-       .choices = {6},
-       .status = -1,
-       .popups = 1,
-       .ticked = {3, 6}},
+      {.duringEvents = kPress, .duringPopup = kPress, .choices = {6}, .status = -1, .popups = 1, .ticked = {3, 6}},
       {.duringEvents = kClickExit, .choices = {1}, .status = 0},
       {.duringEvents = kClickMode0, .choices = {1}, .status = -1, .popups = 1, .applied = 2, .ticked = {1}},
       {.duringPopup = kClickExit, .choices = {1}, .status = 0, .popups = 1},
-      {.duringBox = kPress,
-       .choices = {1, 11},
-       .firstResult = -2,
-       .status = 0,
-       .popups = 2,
-       .applied = 1,
-       .box = kBadMode},
-      {.duringBox = kPress,
-       .choices = {1, 0},
-       .firstResult = 1,
-       .status = -1,
-       .popups = 2,
-       .applied = 2,
-       .ticked = {0},
-       .box = kRestart},
-      {.duringBox = kClickMode0,
-       .choices = {1},
-       .firstResult = -5,
-       .status = -1,
-       .popups = 1,
-       .applied = 2,
-       .ticked = {0},
-       .box = u"不正なパラメータです。"},
-  };
-  for (const Script& row : rows) {
-    SCOPED_TRACE(&row - rows);
-    RunScript(row);
-  }
+      {.duringBox = kPress, .choices = {1, 11}, .firstResult = -2, .status = 0, .popups = 2, .applied = 1, .box = kBadMode},
+      {.duringBox = kPress, .choices = {1, 0}, .firstResult = 1, .status = -1, .popups = 2, .applied = 2, .ticked = {0}, .box = kRestart},
+      {.duringBox = kClickMode0, .choices = {1}, .firstResult = -5, .status = -1, .popups = 1, .applied = 2, .ticked = {0}, .box = u"不正なパラメータです。"},
+  });
+  // clang-format on
 }
 
 }  // namespace
