@@ -4,8 +4,8 @@
 #include <cstdint>
 
 // NOTIFYICONDATAA in its first, 88-byte form: six 32-bit little-endian fields and a 64-byte
-// ANSI tooltip. The tray object writes it, the shells and the test double read it, all
-// through these offsets.
+// tooltip in code page 932 (tray/code_page_932.h). The tray object writes it, the shells and the
+// test double read it, all through these offsets.
 using NotifyIconBuffer = std::array<uint8_t, 88>;
 
 namespace api {

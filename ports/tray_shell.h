@@ -3,7 +3,7 @@
 
 #include "ports/notify_icon_record.h"
 
-// The notification area of the shell (Shell_NotifyIconA).
+// The notification area of the shell (Shell_NotifyIcon).
 class TrayShell {
  public:
   virtual ~TrayShell() = default;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/runtime_error.h"
+#include "tray/code_page_932.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ void clsTray::Send(int32_t message) {
   nid::Write(buffer, nid::uFlags, data_.uFlags);
   nid::Write(buffer, nid::uCallbackMessage, data_.uCallbackMessage);
   nid::Write(buffer, nid::hIcon, data_.hIcon);
-  const std::string tip = runtime_.ToAnsi(data_.szTip);
+  const std::string tip = ToCodePage932(data_.szTip);
   std::memcpy(buffer.data() + nid::szTip, tip.data(), std::min(tip.size(), nid::kTipBytes));
 
   shell_.NotifyIcon(message, buffer);  // a refused call changes nothing and is not reported
@@ -69,7 +70,7 @@ void clsTray::Send(int32_t message) {
   data_.uFlags = nid::Read(buffer, nid::uFlags);
   data_.uCallbackMessage = nid::Read(buffer, nid::uCallbackMessage);
   data_.hIcon = nid::Read(buffer, nid::hIcon);
-  std::u16string tip16 = runtime_.FromAnsi(
+  std::u16string tip16 = FromCodePage932(
       std::string_view(reinterpret_cast<const char*>(buffer.data() + nid::szTip), nid::kTipBytes));
   tip16.resize(kTipChars, u' ');
   data_.szTip = std::move(tip16);

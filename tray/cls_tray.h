@@ -12,7 +12,8 @@ inline constexpr int32_t kTipChars = 64;
 // Both are rounded half to even first; RuntimeError 11 when the ratio rounds to 0, 6 on overflow.
 int32_t MouseMessage(float X, float twipsPerPixel);
 
-// The icon record, kept as the program's own types; the shell sees its 88-byte ANSI form.
+// The icon record, kept as the program's own types; the shell sees its 88-byte form, whose
+// tooltip is in code page 932 on every system.
 struct IconData {
   int32_t cbSize = 0;
   int32_t hWnd = 0;

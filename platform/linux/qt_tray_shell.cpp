@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "qt_gui_runtime.h"
+#include "tray/code_page_932.h"
 
 namespace linuxp {
 namespace {
@@ -27,11 +28,11 @@ QtTrayShell::~QtTrayShell() = default;
 void QtTrayShell::Apply(Entry& entry, const NotifyIconBuffer& data) {
   entry.callbackMessage = nid::Read(data, nid::uCallbackMessage);
   entry.icon->setIcon(runtime_.IconFor(nid::Read(data, nid::hIcon)));
-  // The tooltip is the text before the NUL of the 64-byte field, in UTF-8.
+  // The tooltip is the text before the NUL of the 64-byte field.
   size_t length = 0;
   while (length < nid::kTipBytes && data[nid::szTip + length] != 0) ++length;
   const std::u16string tip =
-      runtime_.FromAnsi(std::string_view(reinterpret_cast<const char*>(data.data() + nid::szTip), length));
+      FromCodePage932(std::string_view(reinterpret_cast<const char*>(data.data() + nid::szTip), length));
   entry.icon->setToolTip(QString::fromUtf16(tip.data(), static_cast<qsizetype>(tip.size())));
 }
 

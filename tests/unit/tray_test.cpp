@@ -4,6 +4,7 @@
 #include "app/runtime_error.h"
 #include "fake/fake_platform.h"
 #include "tray/cls_tray.h"
+#include "tray/code_page_932.h"
 
 namespace {
 
@@ -37,22 +38,47 @@ TEST_F(Tray, TheExact88BytesAndWhatChangesThem) {
   EXPECT_EQ(shell.calls[3].first, api::NimAdd);
 }
 
-// Text, one NUL, spaces to 64 characters; longer texts cut at 64, and a character cut in half by
-// the 64-byte field is dropped.
+// The tooltip field as the shell receives it, 64 bytes of code page 932, and as ToolTipText reads it
+// back: text, one NUL, spaces to 64 characters; longer texts cut at 64 bytes, and a double-byte
+// character cut in half there is dropped.
 TEST_F(Tray, Tooltips) {
-  const std::u16string pi(70, u'ピ');
-  const std::u16string a(70, u'a'), nul(1, u'\0');
-  const std::pair<std::u16string, std::u16string> rows[] = {
-      {u"", nul + std::u16string(63, u' ')},
-      {u"abcde", u"abcde" + nul + std::u16string(58, u' ')},
-      {a.substr(0, 63), a.substr(0, 63) + nul},
-      {a, a.substr(0, 64)},
-      {u"ab" + pi, u"ab" + pi.substr(0, 20) + std::u16string(42, u' ')}};
-  for (const auto& [text, stored] : rows) {
-    tray.Init(1, Picture{2}, text, 1);
-    EXPECT_EQ(tray.ToolTipText(), stored);
+  const std::u16string a(70, u'a'), pi(70, u'ピ'), nul(1, u'\0');
+  std::string piBytes;
+  for (int k = 0; k < 30; ++k) piBytes += "\x83\x73";
+  const struct {
+    std::u16string text;
+    std::string bytes;
+    std::u16string stored;
+  } rows[] = {{u"", std::string(1, '\0') + std::string(63, ' '), nul + std::u16string(63, u' ')},
+              {u"1024x768ピクセル 32ビット",
+               std::string("1024x768\x83\x73\x83\x4E\x83\x5A\x83\x8B 32\x83\x72\x83\x62\x83\x67\0", 26) +
+                   std::string(38, ' '),
+               u"1024x768ピクセル 32ビット" + nul + std::u16string(45, u' ')},
+              {a.substr(0, 63), std::string(63, 'a') + '\0', a.substr(0, 63) + nul},
+              {a, std::string(64, 'a'), a.substr(0, 64)},
+              {u"abc" + pi, "abc" + piBytes + "\x83", u"abc" + pi.substr(0, 30) + std::u16string(31, u' ')}};
+  for (const auto& row : rows) {
+    tray.Init(1, Picture{2}, row.text, 1);
+    EXPECT_EQ(Bytes(Last(), 24, 64), std::vector<uint8_t>(row.bytes.begin(), row.bytes.end()));
+    EXPECT_EQ(tray.ToolTipText(), row.stored);
   }
-  EXPECT_EQ(Bytes(Last(), 24, 5), (std::vector<uint8_t>{'a', 'b', 0x80, 0x30, 0xD4}));
+}
+
+// Windows' code page 932 for what a tooltip holds, ASCII and the katakana row, whose second bytes skip
+// 0x7F; any other character, and any pair it does not write, is "?".
+TEST(CodePage932, AsciiAndKatakanaBothWaysAnythingElseAQuestionMark) {
+  const std::pair<std::u16string, std::string> both[] = {{u"\x01 ~\x7F", "\x01 ~\x7F"},
+                                                         {u"ァ", "\x83\x40"},
+                                                         {u"ミ", "\x83\x7E"},
+                                                         {u"ム", "\x83\x80"},
+                                                         {u"ヶ", "\x83\x96"}};
+  for (const auto& [text, bytes] : both) {
+    EXPECT_EQ(ToCodePage932(text), bytes);
+    EXPECT_EQ(FromCodePage932(bytes), text);
+  }
+  for (const std::u16string text : {u"\x80", u"゠", u"ヷ", u"漢"}) EXPECT_EQ(ToCodePage932(text), "?");
+  for (const std::string bytes : {"\x80\x40", "\x83\x3F", "\x83\x7F", "\x83\x97"})
+    EXPECT_EQ(FromCodePage932(bytes), u"?");
 }
 
 TEST_F(Tray, NoPictureIsErrorNinetyOneBeforeTheTooltipAndTheShell) {
