@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 class MenuArray;
 
@@ -40,10 +39,6 @@ class GuiRuntime {
   virtual void HideForm() = 0;
   // The 16x16 icon picture box picMiniIcon holds, if any.
   virtual std::optional<Picture> MiniIconPicture() = 0;
-
-  // Text crosses every operating-system call in the system's ANSI code page.
-  virtual std::string ToAnsi(std::u16string_view text) = 0;
-  virtual std::u16string FromAnsi(std::string_view bytes) = 0;
 
   // Terminate the process at once, without further events.
   [[noreturn]] virtual void End(int exitCode) = 0;

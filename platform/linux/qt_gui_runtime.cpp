@@ -64,7 +64,7 @@ std::u16string QtGuiRuntime::Command() {
     if (i > 1) joined += ' ';
     joined += arguments_[i];
   }
-  return FromAnsi(joined);
+  return FromUtf8(joined);
 }
 
 void QtGuiRuntime::DoEvents() { QCoreApplication::processEvents(); }
@@ -137,12 +137,7 @@ void QtGuiRuntime::ShowForm(const std::u16string& version, const std::u16string&
 
 std::optional<Picture> QtGuiRuntime::MiniIconPicture() { return Picture{kMiniIconHandle}; }
 
-std::string QtGuiRuntime::ToAnsi(std::u16string_view text) {
-  const QByteArray bytes = ToQString(text).toUtf8();
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-std::u16string QtGuiRuntime::FromAnsi(std::string_view bytes) {
+std::u16string QtGuiRuntime::FromUtf8(std::string_view bytes) {
   const QString text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
   return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
 }

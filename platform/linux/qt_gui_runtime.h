@@ -34,9 +34,10 @@ class QtGuiRuntime : public GuiRuntime {
   void ShowForm(const std::u16string& version, const std::u16string& notice) override;
   void HideForm() override;
   std::optional<Picture> MiniIconPicture() override;
-  std::string ToAnsi(std::u16string_view text) override;
-  std::u16string FromAnsi(std::string_view bytes) override;
   [[noreturn]] void End(int exitCode) override;
+
+  // The desktop's UTF-8 text as the program's.
+  static std::u16string FromUtf8(std::string_view bytes);
 
   // The icon a picture handle stands for.
   QIcon IconFor(int32_t handle) const;

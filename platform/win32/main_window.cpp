@@ -3,15 +3,16 @@
 #include "app/version.h"
 #include "platform/win32/res/resource_ids.h"
 #include "platform/win32/system_folder.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win_gui_runtime.h"
 #include "ui/frm_main.h"
 
 namespace win32 {
 namespace {
 
-constexpr char kWindowClass[] = "VelmoraMainForm";
-constexpr char kOwnerClass[] = "VelmoraOwner";
-constexpr char16_t kJapaneseFace[] = u"ＭＳ Ｐゴシック";
+constexpr wchar_t kWindowClass[] = L"VelmoraMainForm";
+constexpr wchar_t kOwnerClass[] = L"VelmoraOwner";
+constexpr wchar_t kJapaneseFace[] = L"ＭＳ Ｐゴシック";
 
 // The design-time layout, in twips: left, top, right, bottom of each control's frame.
 constexpr int kClientWidth = 4695, kClientHeight = 2535;
@@ -40,61 +41,61 @@ int16_t ShiftState(WPARAM keys) {
 }
 
 // The size the text takes in the label's font.
-SIZE TextSize(HWND label, const std::string& text) {
+SIZE TextSize(HWND label, const std::u16string& text) {
   const WindowDC dc(label);
   const HGDIOBJ previous =
-      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+      SelectObject(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
   const ScopeExit restore([&] { SelectObject(dc.get(), previous); });
   RECT extent{};
-  DrawTextA(dc.get(), text.c_str(), -1, &extent, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+  DrawTextW(dc.get(), Wide(text), -1, &extent, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
   return {extent.right - extent.left, extent.bottom - extent.top};
 }
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, WinGuiRuntime& runtime) : instance_(instance), runtime_(runtime) {}
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
 
 bool MainWindow::Create() {
   dpi_ = ScreenDpi();
 
   bigIcon_.reset(
-      static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_VELMORA), IMAGE_ICON, 32, 32, 0)));
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON, 32, 32, 0)));
   smallIcon_.reset(
-      static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(IDI_VELMORA), IMAGE_ICON, 16, 16, 0)));
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON, 16, 16, 0)));
 
-  WNDCLASSEXA windowClass{};
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance_;
   windowClass.hIcon = bigIcon_.get();
   windowClass.hIconSm = smallIcon_.get();
-  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kWindowClass;
-  if (!RegisterClassExA(&windowClass)) return false;
+  if (!RegisterClassExW(&windowClass)) return false;
 
   // An owned window never gets a taskbar button; the owner itself is never shown. It has a
   // class of its own: a system control class would load the common controls right away.
-  WNDCLASSEXA ownerClass{};
+  WNDCLASSEXW ownerClass{};
   ownerClass.cbSize = sizeof ownerClass;
-  ownerClass.lpfnWndProc = DefWindowProcA;
+  ownerClass.lpfnWndProc = DefWindowProcW;
   ownerClass.hInstance = instance_;
   ownerClass.lpszClassName = kOwnerClass;
-  if (!RegisterClassExA(&ownerClass)) return false;
+  if (!RegisterClassExW(&ownerClass)) return false;
   owner_.reset(
-      CreateWindowExA(0, kOwnerClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr));
+      CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr));
   if (!owner_) return false;
 
   RECT frame{0, 0, MulDiv(kClientWidth, dpi_.x, 1440), MulDiv(kClientHeight, dpi_.y, 1440)};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
-  const std::string title = runtime_.ToAnsi(kAppTitle);
-  if (!CreateWindowExA(kFormExStyle, kWindowClass, title.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+  const std::u16string title(kAppTitle);
+  if (!CreateWindowExW(kFormExStyle, kWindowClass, Wide(title), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                        frame.right - frame.left, frame.bottom - frame.top, owner_.get(), nullptr, instance_,
                        this)) {
     hwnd_.release();  // a window that failed after WM_NCCREATE has been destroyed already
     return false;
   }
-  taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   return true;
 }
 
@@ -104,7 +105,7 @@ void MainWindow::EnsureControls() {
   if (cmdOK_) return;
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
   // Never freed: the control classes it registers live in it for as long as the process runs.
-  if (HMODULE library = LoadSystemLibrary("comctl32.dll")) {
+  if (HMODULE library = LoadSystemLibrary(u"comctl32.dll")) {
     const auto init = reinterpret_cast<InitFunction>(
         reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
@@ -115,32 +116,27 @@ void MainWindow::EnsureControls() {
   if (GetFocus() == hwnd_.get()) SetFocus(cmdOK_);
 }
 
-HFONT MainWindow::MakeFont(const std::string& ansiFace, int hundredthsOfPoint, int weight, BYTE charset) {
+HFONT MainWindow::MakeFont(std::wstring_view faceName, int hundredthsOfPoint, int weight, BYTE charset) {
   const int height = -MulDiv(hundredthsOfPoint, dpi_.y, 72 * 100);
-  const std::string face = ansiFace.substr(0, LF_FACESIZE - 1);
-  return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+  const std::wstring face(faceName.substr(0, LF_FACESIZE - 1));
+  return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
 }
 
-HFONT MainWindow::MakeFont(const std::u16string& face, int hundredthsOfPoint, int weight, BYTE charset) {
-  return MakeFont(runtime_.ToAnsi(face), hundredthsOfPoint, weight, charset);
-}
-
-HWND MainWindow::AddControl(const char* windowClass, const std::u16string& text, DWORD style, DWORD exStyle,
-                            int id, const RECT& twips) {
+HWND MainWindow::AddControl(const wchar_t* windowClass, const std::u16string& text, DWORD style,
+                            DWORD exStyle, int id, const RECT& twips) {
   const int left = MulDiv(twips.left, dpi_.x, 1440), top = MulDiv(twips.top, dpi_.y, 1440);
   const int width = MulDiv(twips.right - twips.left, dpi_.x, 1440);
   const int height = MulDiv(twips.bottom - twips.top, dpi_.y, 1440);
-  const std::string ansi = runtime_.ToAnsi(text);
-  return CreateWindowExA(exStyle, windowClass, ansi.c_str(), WS_CHILD | style, left, top, width, height,
+  return CreateWindowExW(exStyle, windowClass, Wide(text), WS_CHILD | style, left, top, width, height,
                          hwnd_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
 }
 
 // Created in tab order; the child windows' z-order is the order Tab walks them.
 void MainWindow::CreateControls() {
   const auto picture = [this](const RECT& twips, HICON icon, int side, DWORD visible) {
-    HWND box = AddControl("STATIC", u"", SS_ICON | visible, WS_EX_CLIENTEDGE, -1, twips);
-    SendMessageA(box, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    HWND box = AddControl(L"STATIC", u"", SS_ICON | visible, WS_EX_CLIENTEDGE, -1, twips);
+    SendMessageW(box, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     const int frame = side + 2 * kPictureBorder;  // the static shrinks to the icon; put the border back
     SetWindowPos(box, nullptr, 0, 0, frame, frame, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return box;
@@ -148,36 +144,35 @@ void MainWindow::CreateControls() {
   picICON_ = picture(kPicIcon, bigIcon_.get(), 32, WS_VISIBLE);
 
   buttonFont_.reset(MakeFont(kJapaneseFace, 1200, FW_NORMAL, SHIFTJIS_CHARSET));
-  cmdOK_ = AddControl("BUTTON", u"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDOK, kCmdOK);
-  SendMessageA(cmdOK_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
+  cmdOK_ = AddControl(L"BUTTON", u"OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, IDOK, kCmdOK);
+  SendMessageW(cmdOK_, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), FALSE);
 
   constexpr DWORD kAutoSizeLabel = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
   softNameFont_.reset(MakeFont(kJapaneseFace, 1200, FW_BOLD, SHIFTJIS_CHARSET));
-  lblSoftName_ = AddControl("STATIC", u"", kAutoSizeLabel, 0, -1, kLblSoftName);
-  SendMessageA(lblSoftName_, WM_SETFONT, reinterpret_cast<WPARAM>(softNameFont_.get()), FALSE);
+  lblSoftName_ = AddControl(L"STATIC", u"", kAutoSizeLabel, 0, -1, kLblSoftName);
+  SendMessageW(lblSoftName_, WM_SETFONT, reinterpret_cast<WPARAM>(softNameFont_.get()), FALSE);
   SetLabel(lblSoftName_, std::u16string(kAppTitle), true);
 
   // The default user-interface font of the system, at 9 points.
-  LOGFONTA guiFont{};
-  GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof guiFont, &guiFont);
-  versionFont_.reset(MakeFont(std::string(guiFont.lfFaceName), 900, FW_NORMAL, guiFont.lfCharSet));
-  lblVersion_ = AddControl("STATIC", u"", kAutoSizeLabel, 0, -1, kLblVersion);
-  SendMessageA(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont_.get()), FALSE);
+  LOGFONTW guiFont{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof guiFont, &guiFont);
+  versionFont_.reset(MakeFont(guiFont.lfFaceName, 900, FW_NORMAL, guiFont.lfCharSet));
+  lblVersion_ = AddControl(L"STATIC", u"", kAutoSizeLabel, 0, -1, kLblVersion);
+  SendMessageW(lblVersion_, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont_.get()), FALSE);
   SetLabel(lblVersion_, u"Ver", true);
 
   copyrightFont_.reset(MakeFont(kJapaneseFace, 975, FW_NORMAL, SHIFTJIS_CHARSET));
-  lblCopyright_ = AddControl("STATIC", u"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, -1, kLblCopyright);
-  SendMessageA(lblCopyright_, WM_SETFONT, reinterpret_cast<WPARAM>(copyrightFont_.get()), FALSE);
+  lblCopyright_ = AddControl(L"STATIC", u"", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, -1, kLblCopyright);
+  SendMessageW(lblCopyright_, WM_SETFONT, reinterpret_cast<WPARAM>(copyrightFont_.get()), FALSE);
 
   picMiniIcon_ = picture(kPicMiniIcon, smallIcon_.get(), 16, 0);
 }
 
 // A label that sizes itself keeps its left and top edges and takes the size of its text.
 void MainWindow::SetLabel(HWND label, const std::u16string& text, bool sizeToText) {
-  const std::string ansi = runtime_.ToAnsi(text);
-  SetWindowTextA(label, ansi.c_str());
+  SetWindowTextW(label, Wide(text));
   if (!sizeToText) return;
-  const SIZE size = TextSize(label, ansi);
+  const SIZE size = TextSize(label, text);
   SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -197,19 +192,19 @@ void MainWindow::MouseMove(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
     auto* window = static_cast<MainWindow*>(create->lpCreateParams);
     window->hwnd_.reset(hwnd);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
   }
-  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!window || window->hwnd_.get() != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window || window->hwnd_.get() != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
   return window->OnMessage(message, wParam, lParam);
 }
 
 // Before the form is attached no message reaches it.
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (!form_) return DefWindowProcA(hwnd_.get(), message, wParam, lParam);
+  if (!form_) return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
   switch (message) {
     case WM_MOUSEMOVE: MouseMove(wParam, lParam); return 0;
     case WM_SETFOCUS:
@@ -240,7 +235,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
   }
-  return DefWindowProcA(hwnd_.get(), message, wParam, lParam);
+  return DefWindowProcW(hwnd_.get(), message, wParam, lParam);
 }
 
 }  // namespace win32

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win_gui_runtime.h"
@@ -13,7 +14,7 @@ namespace win32 {
 // It turns window messages into the form's events; the form decides what they do.
 class MainWindow {
  public:
-  MainWindow(HINSTANCE instance, WinGuiRuntime& runtime);
+  explicit MainWindow(HINSTANCE instance);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
@@ -37,15 +38,13 @@ class MainWindow {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
-  HWND AddControl(const char* windowClass, const std::u16string& text, DWORD style, DWORD exStyle, int id,
+  HWND AddControl(const wchar_t* windowClass, const std::u16string& text, DWORD style, DWORD exStyle, int id,
                   const RECT& twips);
-  HFONT MakeFont(const std::string& ansiFace, int hundredthsOfPoint, int weight, BYTE charset);
-  HFONT MakeFont(const std::u16string& face, int hundredthsOfPoint, int weight, BYTE charset);
+  HFONT MakeFont(std::wstring_view faceName, int hundredthsOfPoint, int weight, BYTE charset);
   void SetLabel(HWND label, const std::u16string& text, bool sizeToText);
   void MouseMove(WPARAM wParam, LPARAM lParam);
 
   HINSTANCE instance_;
-  WinGuiRuntime& runtime_;
   frmMain* form_ = nullptr;
   Dpi dpi_;
   UINT taskbarCreated_ = 0;

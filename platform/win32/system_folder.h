@@ -7,14 +7,14 @@
 
 namespace win32 {
 
-// The system folder (GetSystemDirectoryA), in the ANSI code page; empty if the system does not say.
-std::string SystemFolder();
+// The system folder (GetSystemDirectoryW); empty if the system does not say.
+std::u16string SystemFolder();
 
 // From here on, libraries loaded by name come from the system folder only. A system without
 // SetDefaultDllDirectories (before Windows 8 and its update for Windows 7) keeps its search order.
 void RestrictLibrarySearch();
 
 // The library of that name from the system folder (or the version the manifest selects); null if none.
-HMODULE LoadSystemLibrary(const char* name);
+HMODULE LoadSystemLibrary(const std::u16string& name);
 
 }  // namespace win32

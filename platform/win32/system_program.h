@@ -1,4 +1,4 @@
-// Which file a command line starts. Left to itself, CreateProcessA looks for a bare program name in
+// Which file a command line starts. Left to itself, CreateProcessW looks for a bare program name in
 // the program's own folder and the current directory before the system folder, so a file dropped
 // beside Velmora.exe would run in place of the system's program. Pure text handling, kept apart
 // from the Windows calls so that it can be tested anywhere.
@@ -10,7 +10,7 @@
 namespace win32 {
 
 struct ProgramLaunch {
-  std::u16string application;  // the full path CreateProcessA runs
+  std::u16string application;  // the full path CreateProcessW runs
   std::u16string commandLine;  // the same line with that path, quoted, as the program
 };
 

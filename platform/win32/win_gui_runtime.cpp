@@ -10,19 +10,14 @@
 #include "platform/win32/main_window.h"
 #include "platform/win32/system_folder.h"
 #include "platform/win32/system_program.h"
+#include "platform/win32/wide_text.h"
 
 namespace win32 {
-namespace {
-
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
-}  // namespace
 
 HWND WinGuiRuntime::Form() const { return window_ ? window_->Hwnd() : nullptr; }
 
 int32_t WinGuiRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
-  const std::string title = ToAnsi(kAppTitle);
-  return MessageBoxA(Form(), ToAnsi(prompt).c_str(), title.c_str(), static_cast<UINT>(buttons));
+  return MessageBoxW(Form(), Wide(prompt), Wide(std::u16string(kAppTitle)), static_cast<UINT>(buttons));
 }
 
 Dpi ScreenDpi() {
@@ -42,14 +37,14 @@ std::u16string WinGuiRuntime::Command() {
 
 void WinGuiRuntime::Dispatch(MSG& msg) {
   HWND form = Form();
-  if (form && IsDialogMessageA(form, &msg)) return;
+  if (form && IsDialogMessageW(form, &msg)) return;
   TranslateMessage(&msg);
-  DispatchMessageA(&msg);
+  DispatchMessageW(&msg);
 }
 
 void WinGuiRuntime::DoEvents() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
       return;
@@ -58,20 +53,19 @@ void WinGuiRuntime::DoEvents() {
   }
 }
 
-// The program is always named to CreateProcessA by its full path: given only the command line, it
+// The program is always named to CreateProcessW by its full path: given only the command line, it
 // would look for a bare name in Velmora's folder and the current directory first.
 int32_t WinGuiRuntime::Shell(const std::u16string& commandLine, int32_t windowStyle) {
-  const std::optional<ProgramLaunch> launch = SystemProgram(commandLine, FromAnsi(SystemFolder()));
+  std::optional<ProgramLaunch> launch = SystemProgram(commandLine, SystemFolder());
   if (!launch) throw ProgramError(kErrFileNotFound);
-  const std::string application = ToAnsi(launch->application);
-  std::string command = ToAnsi(launch->commandLine);  // CreateProcessA may write into its command line
-  STARTUPINFOA startup{};
+  std::u16string& command = launch->commandLine;  // CreateProcessW may write into its command line
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(windowStyle);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(application.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessW(Wide(launch->application), reinterpret_cast<wchar_t*>(command.data()), nullptr, nullptr,
+                      FALSE, 0, nullptr, nullptr, &startup, &process)) {
     throw ProgramError(kErrFileNotFound);
   }
   UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
@@ -84,10 +78,10 @@ int32_t WinGuiRuntime::PopupMenu(const MenuArray& menu) {
   const auto& elements = menu.Elements();
   for (size_t i = 0; i < elements.size(); ++i) {
     if (elements[i].caption == u"-") {
-      AppendMenuA(popup.get(), MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr);
     } else {
       const UINT flags = MF_STRING | (elements[i].checked ? MF_CHECKED : MF_UNCHECKED);
-      AppendMenuA(popup.get(), flags, i + 1, ToAnsi(elements[i].caption).c_str());
+      AppendMenuW(popup.get(), flags, i + 1, Wide(elements[i].caption));
     }
   }
   HWND owner = Form();
@@ -95,7 +89,7 @@ int32_t WinGuiRuntime::PopupMenu(const MenuArray& menu) {
   GetCursorPos(&at);
   const int chosen = TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr);
   // Without this the menu of a background tray program does not close on a click elsewhere.
-  PostMessageA(owner, WM_NULL, 0, 0);
+  PostMessageW(owner, WM_NULL, 0, 0);
   return chosen > 0 ? chosen - 1 : -1;
 }
 
@@ -115,24 +109,6 @@ void WinGuiRuntime::HideForm() {
 std::optional<Picture> WinGuiRuntime::MiniIconPicture() {
   if (!window_ || !window_->MiniIcon()) return std::nullopt;
   return Picture{HandleToInt32(window_->MiniIcon())};
-}
-
-std::string WinGuiRuntime::ToAnsi(std::u16string_view text) {
-  if (text.empty()) return {};
-  const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, Wide(text.data()), length, nullptr, 0, nullptr, nullptr);
-  std::string ansi(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, 0, Wide(text.data()), length, ansi.data(), bytes, nullptr, nullptr);
-  return ansi;
-}
-
-std::u16string WinGuiRuntime::FromAnsi(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int length = static_cast<int>(bytes.size());
-  const int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);
-  std::u16string text(static_cast<size_t>(chars), u'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, reinterpret_cast<wchar_t*>(text.data()), chars);
-  return text;
 }
 
 void WinGuiRuntime::End(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }

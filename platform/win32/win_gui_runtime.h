@@ -22,8 +22,6 @@ class WinGuiRuntime final : public GuiRuntime {
   void ShowForm(const std::u16string& version, const std::u16string& notice) override;
   void HideForm() override;
   std::optional<Picture> MiniIconPicture() override;
-  std::string ToAnsi(std::u16string_view text) override;
-  std::u16string FromAnsi(std::string_view bytes) override;
   [[noreturn]] void End(int exitCode) override;
 
   // Hands one queued message on, through the About window's keyboard handling first.

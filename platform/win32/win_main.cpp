@@ -19,7 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   win32::WinSystemCalls system;
   win32::WinGuiRuntime runtime;
   frmMain form(Platform{display, shell, system, runtime});  // outlives the window that calls it
-  win32::MainWindow window(instance, runtime);
+  win32::MainWindow window(instance);
   if (!window.Create()) {  // an error the program does not expect: its general box and status
     runtime.MsgBox(ErrorBoxText(ProgramError(kErrInternal)), vbCritical);
     return kExitError;
@@ -31,6 +31,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   form.Start();
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) runtime.Dispatch(msg);
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) runtime.Dispatch(msg);
   return static_cast<int>(msg.wParam);
 }

@@ -2,6 +2,10 @@
 // Windows in namespace api, never with the macro names, so these headers can come first.
 #pragma once
 
+// Every text goes through the wide entry points; the generic names (LoadCursor, IDC_ARROW) are wide too.
+#ifndef UNICODE
+#define UNICODE
+#endif
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>

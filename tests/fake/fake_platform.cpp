@@ -35,27 +35,6 @@ int32_t FakeRuntime::Shell(const std::u16string& commandLine, int32_t windowStyl
   return 4242;
 }
 
-std::string FakeRuntime::ToAnsi(std::u16string_view text) {
-  std::string out;
-  for (char16_t c : text)
-    out +=
-        c < 0x80 ? std::string(1, static_cast<char>(c)) : std::string{'\x80', char(c >> 8), char(c & 0xFF)};
-  return out;
-}
-
-std::u16string FakeRuntime::FromAnsi(std::string_view b) {
-  std::u16string out;
-  const auto at = [&](size_t k) { return static_cast<char16_t>(static_cast<uint8_t>(b[k])); };
-  for (size_t i = 0; i < b.size(); ++i)  // a character cut by the end of the field is dropped
-    if (b[i] != '\x80')
-      out += at(i);
-    else if (i + 2 < b.size())
-      out += static_cast<char16_t>(at(i + 1) << 8 | at(i + 2)), i += 2;
-    else
-      break;
-  return out;
-}
-
 int32_t ErrorNumberOf(const std::function<void()>& run) try {
   return run(), 0;
 } catch (const RuntimeError& e) {

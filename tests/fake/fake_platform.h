@@ -1,6 +1,5 @@
 // The platform as the tests script it. End throws ProgramEnded, so a test sees the process end
-// where it would. The code page is a made-up double-byte one: ASCII as is, any other character
-// as 0x80 and its two bytes, so that a field can cut a character in half.
+// where it would.
 #pragma once
 #include <algorithm>
 #include <functional>
@@ -77,8 +76,6 @@ struct FakeRuntime : GuiRuntime {
   }
   void HideForm() override { shown.push_back(u"hide"); }
   std::optional<Picture> MiniIconPicture() override { return miniIcon; }
-  std::string ToAnsi(std::u16string_view text) override;
-  std::u16string FromAnsi(std::string_view bytes) override;
   [[noreturn]] void End(int exitCode) override { throw ProgramEnded{exitCode}; }
 };
 
