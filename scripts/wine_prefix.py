@@ -1,6 +1,7 @@
 """The Wine prefix Velmora runs in, made the same way for scripts/run.sh, the end-to-end tests and the benchmark:
 one 1280x1024 virtual desktop that all programs share (with a taskbar and its notification area), no crash dialog,
-the IPA fonts for the Japanese system fonts, and the Japanese locale.
+the IPA fonts for the Japanese system fonts, and the Japanese locale (ANSI code page 932). A session may run in
+another locale, such as ENGLISH (code page 1252), in the same prefix.
 
     python3 scripts/wine_prefix.py [COMMAND...]
 
@@ -20,7 +21,8 @@ LOADERS = {"win32": WINE_DIR / "wine", "win64": WINE_DIR / "wine64"}
 # Raise it when SETTINGS change: a prefix made with other settings is made anew.
 VERSION = "4"
 # No Mono or Gecko installer while the prefix is made, nor later.
-LOCALE = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree=;mshtml=", "LANG": "ja_JP.UTF-8", "LC_ALL": "ja_JP.UTF-8"}
+QUIET = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree=;mshtml="}
+JAPANESE, ENGLISH = "ja_JP.UTF-8", "en_US.UTF-8"
 SETTINGS = [
     (r"HKCU\Software\Wine\Explorer", "Desktop", "REG_SZ", "Default"),
     (r"HKCU\Software\Wine\Explorer\Desktops", "Default", "REG_SZ", "1280x1024"),
@@ -35,14 +37,16 @@ def runs_32_bit_code():
         return subprocess.run([LOADERS["win32"], "--version"], capture_output=True, timeout=30).returncode == 0
 
 
-def environment(base, prefix, arch):
+def environment(base, prefix, arch, locale=JAPANESE):
     """base (an environment) with the prefix, its architecture and loader, and the locale."""
-    return {**base, "WINEPREFIX": str(prefix), "WINEARCH": arch, "WINELOADER": str(LOADERS[arch]), **LOCALE}
+    return {**base, "WINEPREFIX": str(prefix), "WINEARCH": arch, "WINELOADER": str(LOADERS[arch]), **QUIET,
+            "LANG": locale, "LC_ALL": locale}
 
 
 def make(env):
-    """Makes env's prefix unless it was made with this VERSION; one process at a time (a lock beside it)."""
-    prefix = Path(env["WINEPREFIX"])
+    """Makes env's prefix, in the Japanese locale whatever env's, unless it was made with this VERSION; one process at
+    a time (a lock beside it)."""
+    env, prefix = {**env, "LANG": JAPANESE, "LC_ALL": JAPANESE}, Path(env["WINEPREFIX"])
     prefix.parent.mkdir(parents=True, exist_ok=True)
     with open(f"{prefix}.lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)

@@ -176,16 +176,20 @@ def wine_arch():
 
 class WineSession(Session):
     """Velmora.exe of the build (self.build) in a copy of the prefix template, driven by velmora_driver.exe
-    (tests/driver)."""
+    (tests/driver); in the Japanese locale unless another is given (wine_prefix.ENGLISH)."""
+
+    def __init__(self, name, locale=wine_prefix.JAPANESE):
+        super().__init__(name)
+        self.locale = locale
 
     def setup(self):
         self.arch = wine_arch()
         self.loader, self.build = wine_prefix.LOADERS[self.arch], REPO / "build" / self.arch
         self.prefix, template = self.tmp / "prefix", REPO / "build" / f"wineprefix-{self.arch}"
-        self.wine_env = wine_prefix.environment(self.env(), self.prefix, self.arch)
+        self.wine_env = wine_prefix.environment(self.env(), self.prefix, self.arch, self.locale)
         wine_prefix.make({**self.wine_env, "WINEPREFIX": str(template)})  # once; every test copies it
         subprocess.run(["cp", "-a", template, self.prefix], check=True)
-        log(f"{self.name}: {self.arch}, display {self.display}")
+        log(f"{self.name}: {self.arch}, {self.locale}, display {self.display}")
 
     def wine_processes(self):
         """{id: command line} of the processes running in the test's prefix."""

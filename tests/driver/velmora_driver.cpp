@@ -18,6 +18,7 @@
 //   tray-icons       the shell's notification icons, read by menuspy.dll inside the shell (see there)
 //   tray-forget      remove Velmora's icon from the shell, as a restarted shell has lost it
 //   stored-settings-deny   make the stored display settings read-only
+//   acp              the ANSI code page of the session: {"acp"}
 
 #include <windows.h>
 // after windows.h
@@ -267,6 +268,7 @@ int Run(const std::vector<std::string>& a) {
     return Shell_NotifyIconA(NIM_DELETE, &nid) ? 0 : 3;
   }
   if (cmd == "stored-settings-deny") return DenyStoredSettings();
+  if (cmd == "acp") return Out(Object({{"acp", std::to_string(GetACP())}})), 0;
   return Fail("usage", 2);
 }
 

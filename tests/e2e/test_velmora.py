@@ -1,8 +1,8 @@
 """Velmora.exe under Wine, driven as a user and Windows drive it: start-up, a close request and a restarted
 shell; the tray menu (a real click, a switch, a refused switch, Exit); the About window and log-off; the display
-properties; a short soak; the Readme's "/s" examples as written.
+properties; a short soak; the Readme's "/s" examples as written; the Japanese texts on an English Windows.
 
-Run: python3 test_velmora.py [startup|menu|about|display_properties|soak|readme]
+Run: python3 test_velmora.py [startup|menu|about|display_properties|soak|readme|english]
 """
 
 import re
@@ -14,6 +14,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from harness import MENU_COMMANDS, REPO, WineSession, check, check_equal, log, main, selectable, wait_for  # noqa
+import wine_prefix  # noqa: E402  (on the path the harness set)
 
 
 def test_startup():
@@ -249,6 +250,33 @@ def test_readme():
             run_switch(s, args, status, mode, box)
 
 
+def test_english():
+    """A Windows whose code page for non-Unicode programs is not Japanese (English: 1252) shows the same texts as
+    the Japanese one: the tooltip, the menu a real click opens, the About window and the "/s" syntax box."""
+    with WineSession("english", wine_prefix.ENGLISH) as s:
+        check_equal(s.driver("acp"), {"acp": 1252}, "the session's ANSI code page")
+        proc, icon = s.resident()
+        check_equal(icon["tip"], "1280x1024ピクセル 32ビット", "the tooltip")
+        s.click(icon, 3)
+        check_equal(s.menu(), MENU, "the menu a right click opens")
+        s.choose("バージョン情報")
+        check_equal(wait_for(lambda: (w := s.driver("find"))["visible"] and w, 10, "the About window")["texts"],
+                    ABOUT_TEXTS, "texts of the About window")
+        s.click(icon, 3)
+        s.menu()  # the menu is up
+        s.screenshot("english_menu_about")
+        s.choose("終了")
+        check_equal(proc.wait(10), 0, "exit status after Exit")
+
+        proc = s.start("/s640x480x8")  # alone: the driver reads the box of the one Velmora
+        box = s.msgbox()
+        check(box is not None, "no syntax box")
+        check_equal((box["caption"], box["texts"], box["icon"], box["buttons"]),
+                    ("Velmora", [SYNTAX], True, ["OK"]), "the syntax box")
+        s.driver("msgbox-ok")
+        check_equal(proc.wait(30), 2, "exit status after the syntax box")
+
+
 if __name__ == "__main__":
     main({"startup": test_startup, "menu": test_menu, "about": test_about, "display_properties": test_display_properties,
-          "soak": test_soak, "readme": test_readme})
+          "soak": test_soak, "readme": test_readme, "english": test_english})
