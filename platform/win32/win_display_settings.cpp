@@ -9,6 +9,7 @@
 namespace win32 {
 namespace {
 
+// The display calls stay ANSI: the record's only texts, the device and form names, are ASCII.
 static_assert(sizeof(DisplayModeRecord) <= sizeof(DEVMODEA));
 static_assert(offsetof(DEVMODEA, dmPelsWidth) == offsetof(DisplayModeRecord, dmPelsWidth));
 static_assert(offsetof(DEVMODEA, dmDisplayFrequency) == offsetof(DisplayModeRecord, dmDisplayFrequency));
