@@ -81,6 +81,12 @@ TEST(CodePage932, AsciiAndKatakanaBothWaysAnythingElseAQuestionMark) {
     EXPECT_EQ(FromCodePage932(bytes), u"?");
 }
 
+// Before Init the record is all zeros: a Delete addresses icon 0 of no window, which the shell refuses.
+TEST_F(Tray, AFreshInstanceSendsAnAllZeroRecord) {
+  tray.Delete();
+  EXPECT_EQ(shell.calls.back(), std::make_pair(api::NimDelete, NotifyIconBuffer{}));
+}
+
 TEST_F(Tray, NoPictureIsErrorNinetyOneBeforeTheTooltipAndTheShell) {
   EXPECT_EQ(ErrorNumberOf([&] { tray.Init(77, std::nullopt, u"Velmora", 1); }), kErrObjectNotSet);
   EXPECT_TRUE(shell.calls.empty());
