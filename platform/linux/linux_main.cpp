@@ -1,17 +1,22 @@
-// velmora for X11 desktops: builds the platform over Qt and XRandR, loads frmMain hidden and
-// runs the event loop. "/s w,h,d" applies a mode and ends during start-up, as on Windows.
+// velmora for Linux desktops: builds the platform over Qt and either GNOME's display
+// configuration or XRandR, loads frmMain hidden and runs the event loop. "/s w,h,d" applies a
+// mode and ends during start-up, as on Windows.
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFontDatabase>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "about_dialog.h"
 #include "app/exit_status.h"
+#include "gnome_display_settings.h"
+#include "gnome_system_calls.h"
 #include "program_icon.h"
 #include "qt_gui_runtime.h"
 #include "qt_tray_shell.h"
@@ -24,16 +29,31 @@
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv, argv + argc);  // before Qt takes its own options
 
+  // GNOME (mutter) publishes its monitors on the session bus, on Wayland and X11 sessions alike;
+  // elsewhere the modes are RandR's.
+  const QDBusConnection bus = QDBusConnection::sessionBus();
+  const bool gnome = linuxp::mutter::Offered(bus);
+  const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
   std::string problem;
   // Declared first, so it outlives everything that uses it. An end through runtime.End() (std::exit)
   // skips this owner: the process's exit closes the connection then.
-  const linuxp::XDisplayPtr x = linuxp::OpenXDisplay(problem);
-  if (!x) {
-    std::fprintf(stderr, "velmora: %s\n", problem.c_str());
-    return kExitError;
+  linuxp::XDisplayPtr x;
+  if (!gnome) {
+    if (wayland)
+      std::fprintf(
+          stderr,
+          "velmora: this Wayland session offers no display configuration velmora can change (only "
+          "GNOME's does); the modes shown are XWayland's, and XWayland cannot switch the real mode.\n");
+    x = linuxp::OpenXDisplay(problem);
+    if (!x) {
+      std::fprintf(stderr, "velmora: %s\n", problem.c_str());
+      return kExitError;
+    }
   }
-  // The tray icon, the menu and the About window live on the same X server as the modes.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  // RandR's modes: the tray icon, the menu and the About window live on the same X server. GNOME's:
+  // a native Wayland client where Qt's Wayland platform is installed, through XWayland otherwise.
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", gnome && wayland ? "wayland;xcb" : "xcb");
 
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);  // closing a message box or the About window ends nothing
@@ -49,9 +69,23 @@ int main(int argc, char** argv) {
     break;
   }
 
+  if (gnome && QGuiApplication::platformName() == QLatin1String("xcb"))
+    x = linuxp::OpenXDisplay(problem);  // only to keep the About window out of the taskbar
+
   linuxp::AboutDialog about;
-  linuxp::XDisplaySettings display(x.get());
-  linuxp::XSystemCalls system(x.get());
+  std::optional<linuxp::GnomeDisplaySettings> gnomeDisplay;
+  std::optional<linuxp::XDisplaySettings> xDisplay;
+  std::optional<linuxp::GnomeSystemCalls> gnomeSystem;
+  std::optional<linuxp::XSystemCalls> xSystem;
+  if (gnome) {
+    gnomeDisplay.emplace(bus);
+    gnomeSystem.emplace(bus);
+  } else {
+    xDisplay.emplace(x.get());
+    xSystem.emplace(x.get());
+  }
+  DisplaySettings& display = gnome ? static_cast<DisplaySettings&>(*gnomeDisplay) : *xDisplay;
+  SystemCalls& system = gnome ? static_cast<SystemCalls&>(*gnomeSystem) : *xSystem;
   linuxp::QtGuiRuntime runtime(arguments, about);
   linuxp::QtTrayShell shell(runtime);
   frmMain form(Platform{display, shell, system, runtime});
@@ -62,12 +96,15 @@ int main(int argc, char** argv) {
     const int16_t button = code == api::WmRButtonDown ? 2 : 1;
     form.MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f);
   };
-  runtime.beforeShow = [&] { linuxp::SkipTaskbar(x.get(), static_cast<unsigned long>(about.winId())); };
-  system.activateForm = [&] {
+  runtime.onMenuChoice = [&](int32_t index) { form.MenuClick(static_cast<int16_t>(index)); };
+  if (x)
+    runtime.beforeShow = [&] { linuxp::SkipTaskbar(x.get(), static_cast<unsigned long>(about.winId())); };
+  const auto activateForm = [&] {
     if (!about.isVisible()) return;
     about.raise();
     about.activateWindow();
   };
+  (gnome ? gnomeSystem->activateForm : xSystem->activateForm) = activateForm;
   about.onOk = [&] { form.OkClick(); };
   about.onCloseRequest = [&] { form.CloseRequest(vbFormControlMenu); };
   // The end of the session hangs up; a task manager terminates or interrupts.
@@ -75,16 +112,25 @@ int main(int argc, char** argv) {
       [&](int signal) { form.CloseRequest(signal == SIGHUP ? vbAppWindows : vbAppTaskManager); });
 
   // A mode set by another program or the desktop's settings: the tick and tooltip follow at once.
-  // Qt hears the X server's RandR notifications and resizes its screens.
   auto displayChanged = [&] { form.DisplayChanged(); };
-  for (QScreen* screen : QGuiApplication::screens())
-    QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
-  QObject::connect(&app, &QGuiApplication::screenAdded, &app, [&](QScreen* screen) {
-    QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
-    displayChanged();
-  });
+  if (gnome) {
+    gnomeDisplay->onChanged = displayChanged;  // mutter's MonitorsChanged, a kept or reverted switch too
+    runtime.boxDetail = [&] { return gnomeDisplay->TakeRefusal(); };
+  } else {
+    // Qt hears the X server's RandR notifications and resizes its screens.
+    for (QScreen* screen : QGuiApplication::screens())
+      QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
+    QObject::connect(&app, &QGuiApplication::screenAdded, &app, [&](QScreen* screen) {
+      QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
+      displayChanged();
+    });
+  }
 
+  // A switch from the command line lasts for the session and is not asked about; a choice from
+  // the menu is stored, once the user keeps it.
+  if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kTemporary);
   form.Start();  // with "/s" on the command line this ends the program itself
+  if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kPersistent);
   // Still here, so resident: say why no icon shows yet.
   if (!QSystemTrayIcon::isSystemTrayAvailable())
     std::fprintf(stderr, "velmora: no system tray on this display yet; the icon appears when one starts.\n");

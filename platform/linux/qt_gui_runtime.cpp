@@ -26,8 +26,27 @@ constexpr int32_t kMiniIconHandle = 1;
 // Where programs are looked for when PATH is not set, as the C library does.
 constexpr char kDefaultPath[] = "/usr/bin:/bin";
 
-// The tool's full path, from the absolute PATH entries only; empty if it is not installed. Started
-// by that path, it is not looked up again.
+// The menu's elements as actions, each carrying its element index.
+void FillMenu(QMenu& popup, const MenuArray& menu) {
+  popup.clear();
+  const auto& elements = menu.Elements();
+  for (size_t i = 0; i < elements.size(); ++i) {
+    if (elements[i].caption == u"-") {
+      popup.addSeparator();
+      continue;
+    }
+    // A TAB puts the rest of the caption in the column where menus show shortcut keys.
+    QAction* action = popup.addAction(ToQString(elements[i].caption));
+    action->setData(static_cast<int>(i));
+    if (elements[i].checked) {
+      action->setCheckable(true);
+      action->setChecked(true);
+    }
+  }
+}
+
+}  // namespace
+
 QString FindTool(const QString& name) {
   const char* path = std::getenv("PATH");
   QStringList folders;
@@ -36,8 +55,6 @@ QString FindTool(const QString& name) {
   if (folders.isEmpty()) return {};  // findExecutable would search PATH itself, relative entries and all
   return QStandardPaths::findExecutable(name, folders);
 }
-
-}  // namespace
 
 QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
@@ -53,6 +70,7 @@ int32_t QtGuiRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
                   ToQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::Ok,
                   form_.isVisible() ? &form_ : nullptr);
   box.setTextFormat(Qt::PlainText);
+  if (boxDetail) box.setInformativeText(boxDetail());
   box.setWindowIcon(ProgramIcon());
   box.exec();
   return 1;  // vbOK: the only button
@@ -103,24 +121,26 @@ int32_t QtGuiRuntime::Shell(const std::u16string& /*commandLine*/, int32_t /*win
 }
 
 int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
+  if (hostMenu_) {
+    FillMenu(*hostMenu_, menu);
+    return -1;
+  }
   QMenu popup;
   popup.setObjectName(QStringLiteral("mnuDisplay"));
-  const auto& elements = menu.Elements();
-  for (size_t i = 0; i < elements.size(); ++i) {
-    if (elements[i].caption == u"-") {
-      popup.addSeparator();
-      continue;
-    }
-    // A TAB puts the rest of the caption in the column where menus show shortcut keys.
-    QAction* action = popup.addAction(ToQString(elements[i].caption));
-    action->setData(static_cast<int>(i));
-    if (elements[i].checked) {
-      action->setCheckable(true);
-      action->setChecked(true);
-    }
-  }
+  FillMenu(popup, menu);
   QAction* chosen = popup.exec(QCursor::pos());
   return chosen ? chosen->data().toInt() : -1;
+}
+
+QMenu* QtGuiRuntime::HostMenu() {
+  if (!hostMenu_) {
+    hostMenu_ = std::make_unique<QMenu>();
+    hostMenu_->setObjectName(QStringLiteral("mnuDisplay"));
+    QObject::connect(hostMenu_.get(), &QMenu::triggered, hostMenu_.get(), [this](QAction* action) {
+      if (onMenuChoice) onMenuChoice(action->data().toInt());
+    });
+  }
+  return hostMenu_.get();
 }
 
 int32_t QtGuiRuntime::FormHwnd() { return static_cast<int32_t>(form_.winId()); }

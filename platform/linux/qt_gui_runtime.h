@@ -1,8 +1,10 @@
 #pragma once
 #include <QIcon>
+#include <QMenu>
 #include <QString>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,11 @@ class QtGuiRuntime : public GuiRuntime {
 
   // Runs before the form is shown, while its window is still unmapped.
   std::function<void()> beforeShow;
+  // The reason behind the result a message box reports (such as the compositor's refusal of a
+  // mode), shown under the box's text; empty for none.
+  std::function<QString()> boxDetail;
+  // Receives the element index of an item chosen in the menu the tray host shows.
+  std::function<void(int32_t index)> onMenuChoice;
 
   int32_t MsgBox(const std::u16string& prompt, int32_t buttons) override;
   // Reported as 15, so that a press code times the ratio decodes exactly.
@@ -38,6 +45,10 @@ class QtGuiRuntime : public GuiRuntime {
 
   // The desktop's UTF-8 text as the program's.
   static std::u16string FromUtf8(std::string_view bytes);
+  // The menu a StatusNotifierItem host shows for the icon itself (over D-Bus). Once asked for,
+  // PopupMenu fills it and returns -1 instead of showing a popup: the choice arrives later
+  // through onMenuChoice.
+  QMenu* HostMenu();
 
   // The icon a picture handle stands for.
   QIcon IconFor(int32_t handle) const;
@@ -50,8 +61,13 @@ class QtGuiRuntime : public GuiRuntime {
   std::vector<std::string> arguments_;
   AboutDialog& form_;
   std::map<int32_t, QIcon> icons_;
+  std::unique_ptr<QMenu> hostMenu_;
 };
 
 QString ToQString(std::u16string_view text);
+
+// A tool's full path, from the absolute PATH entries only; empty if it is not installed. Started
+// by that path, it is not looked up again.
+QString FindTool(const QString& name);
 
 }  // namespace linuxp

@@ -1,5 +1,8 @@
 #include "qt_tray_shell.h"
 
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QMenu>
 #include <QString>
 
 #include "qt_gui_runtime.h"
@@ -19,6 +22,17 @@ int32_t CodeFor(QSystemTrayIcon::ActivationReason reason) {
     case QSystemTrayIcon::MiddleClick: return api::WmMButtonDown;
     default: return 0;
   }
+}
+
+// Whether Qt shows icons as StatusNotifierItems: it asks the watcher the same question once.
+bool StatusNotifierHost() {
+  static const bool registered = [] {
+    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                           QStringLiteral("/StatusNotifierWatcher"),
+                           QStringLiteral("org.kde.StatusNotifierWatcher"));
+    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
+  }();
+  return registered;
 }
 
 }  // namespace
@@ -52,6 +66,16 @@ int32_t QtTrayShell::NotifyIcon(int32_t message, NotifyIconBuffer& data) {
         if (it == icons_.end() || code == 0 || !onPointer) return;
         onPointer(it->second.callbackMessage, code);
       });
+      if (StatusNotifierHost()) {
+        // The host shows the menu itself: as it asks for the menu, the form hears a right press
+        // and fills it.
+        QMenu* menu = runtime_.HostMenu();
+        icon->setContextMenu(menu);
+        connect(menu, &QMenu::aboutToShow, icon, [this, key] {
+          const auto it = icons_.find(key);
+          if (it != icons_.end() && onPointer) onPointer(it->second.callbackMessage, api::WmRButtonDown);
+        });
+      }
       icon->show();
       return 1;
     }

@@ -9,13 +9,12 @@
 #include <cstring>
 #include <memory>
 
+#include "mode_record.h"
+
 namespace linuxp {
 namespace {
 
-constexpr uint32_t DM_DISPLAYFLAGS = 0x200000;
-constexpr uint32_t DM_DISPLAYFREQUENCY = 0x400000;
 constexpr uint32_t DM_INTERLACED = 0x2;
-constexpr int32_t CDS_TEST = 2;
 
 struct ResourcesDeleter {
   void operator()(XRRScreenResources* r) const { XRRFreeScreenResources(r); }
@@ -170,17 +169,7 @@ XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) c
 
 void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName,
                             DisplayModeRecord& record) const {
-  std::memset(record.dmDeviceName, 0, sizeof record.dmDeviceName);
-  std::memcpy(record.dmDeviceName, outputName.data(),
-              std::min(outputName.size(), sizeof record.dmDeviceName - 1));
-  record.dmSize = sizeof(DisplayModeRecord);
-  record.dmFields =
-      api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight | DM_DISPLAYFLAGS | DM_DISPLAYFREQUENCY;
-  record.dmBitsPerPel = RootBitsPerPixel();
-  record.dmPelsWidth = mode.width;
-  record.dmPelsHeight = mode.height;
-  record.dmDisplayFlags = mode.flags;
-  record.dmDisplayFrequency = mode.frequency;
+  FillModeRecord(outputName, mode.width, mode.height, RootBitsPerPixel(), mode.frequency, mode.flags, record);
 }
 
 int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
@@ -214,7 +203,7 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
 }
 
 int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
-  if ((flags & ~(api::CdsUpdateRegistry | CDS_TEST)) != 0) return api::DispChangeBadFlags;
+  if ((flags & ~(api::CdsUpdateRegistry | kCdsTest)) != 0) return api::DispChangeBadFlags;
   if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != RootBitsPerPixel())
     return api::DispChangeBadMode;
 
@@ -229,18 +218,9 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   const int32_t height =
       (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
 
-  // A listed mode of that size; the refresh rate the record carries wins among several.
-  const Mode* target = nullptr;
-  for (const Mode& m : t.modes) {
-    if (m.width != width || m.height != height) continue;
-    if (!target) target = &m;
-    if (record.dmDisplayFrequency != 0 && m.frequency == record.dmDisplayFrequency) {
-      target = &m;
-      break;
-    }
-  }
+  const Mode* target = PickMode(t.modes, width, height, record.dmDisplayFrequency);
   if (!target) return api::DispChangeBadMode;
-  if (flags & CDS_TEST) return api::DispChangeSuccessful;
+  if (flags & kCdsTest) return api::DispChangeSuccessful;
 
   // The screen must hold every active CRTC: this one at its place with the new size, the
   // others as they are.
