@@ -80,15 +80,20 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # velmora_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The tray icon, menu and About window as a native Wayland client; without it, through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELMORA_DEB_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "switch the screen resolution from the system tray")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Velmora sits in the system tray of an X11 desktop. A click on its icon opens
-a menu of every display mode the screen's output offers; the mode in force is
-ticked and named in the tooltip, and choosing another one applies it at once
-through XRandR. The same menu starts the screen saver, switches it off and on,
-and opens the desktop's display settings.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Velmora sits in the system tray of an X11 desktop or of GNOME (Wayland or
+X11). A click on its icon opens a menu of every display mode the screen's
+output offers; the mode in force is ticked and named in the tooltip, and
+choosing another one applies it at once: through GNOME's display
+configuration, which asks the user to keep the new mode, or elsewhere through
+XRandR. On other Wayland desktops it cannot change the mode. The same menu
+starts the screen saver, switches it off and on, and opens the desktop's
+display settings.
 
-Started with /s1024,768,32 it applies that mode without any window
-and exits with a status a script can test.
+Started with /s1024,768,32 it applies that mode without any window, for the
+session, and exits with a status a script can test.
 The user interface is Japanese.")
 include(CPack)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what building and testing the native X11 velmora needs on Debian, and nothing that
+# Installs what building and testing the native Linux velmora needs on Debian, and nothing that
 # is already there. Safe to run again: a second run only checks and returns in seconds.
 set -euo pipefail
 
@@ -8,15 +8,17 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 
-# Build: compiler, CMake, Qt 6 Widgets, X11 and XRandR headers.
+# Build: compiler, CMake, Qt 6 Widgets and D-Bus, X11 and XRandR headers.
 # Tests: Xvfb, xrandr, xdotool, a tray host, screenshots, the screen-saver query library,
-# Japanese fonts, python3.
+# Japanese fonts, python3; for the GNOME tests GNOME Shell and mutter (nested on Xvfb), Qt's
+# Wayland platform, a StatusNotifierWatcher, and gdbus, gsettings and dbus-daemon.
 # Package: CPack's dependency computation (dpkg-dev), and the checks of the .deb, its desktop
 # entry, AppStream file and manual page (lintian, desktop-file-utils, appstream, man-db, groff).
 for p in cmake ninja-build g++ pkg-config qt6-base-dev libx11-dev libxrandr-dev \
          qt6-qpa-plugins \
          xvfb x11-xserver-utils x11-utils xdotool trayer imagemagick libxss1 \
          fonts-ipafont-gothic python3 \
+         mutter gnome-shell qt6-wayland haskell-status-notifier-item-utils libglib2.0-bin dbus-daemon \
          dpkg-dev lintian desktop-file-utils appstream man-db groff-base; do
   have "$p" || need+=("$p")
 done
@@ -26,4 +28,4 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
-echo "setup-linux: all build and test tools for the X11 build present"
+echo "setup-linux: all build and test tools for the Linux build present"

@@ -1,5 +1,5 @@
-"""The harness of the end-to-end tests under Wine (tests/e2e) and X11 (tests/linux); tests/e2e/README.md shows a
-whole test. A session (WineSession, X11Session) is a private Xvfb, a temporary folder and every process the test
+"""The harness of the end-to-end tests under Wine (tests/e2e), X11 and GNOME (tests/linux); tests/e2e/README.md
+shows a whole test. A session (WineSession, X11Session, GnomeSession) is a private Xvfb, a temporary folder and every process the test
 starts, ended by their ids when the block ends. main({name: function}) runs a file's tests."""
 
 import contextlib
@@ -302,16 +302,21 @@ class X11Session(Session):
         res = subprocess.run([str(VELMORA), *args], env=env or self.env(), capture_output=True, text=True, timeout=20)
         return res.returncode, res.stderr
 
-    def read(self):
-        """Asks the reader inside velmora for what it shows: (menu items, tray tooltip or None)."""
+    def ask(self):
+        """Asks the reader inside velmora for what it shows: {"menu", "tip", "box"}, {} once velmora has ended."""
         request, answer = self.tmp / "reader", self.tmp / "reader.out"
         request.touch()
         wait_for(lambda: answer.exists() or self.velmora.poll() is not None, 5, "the reader's answer")
         if not answer.exists():  # velmora has ended
-            return [], None
+            return {}
         shown = json.loads(answer.read_text(encoding="utf-8"))
         answer.unlink()
-        return shown["menu"], shown["tip"]
+        return shown
+
+    def read(self):
+        """(menu items, tray tooltip or None)."""
+        shown = self.ask()
+        return shown.get("menu", []), shown.get("tip")
 
     def shown(self, cls="velmora"):
         """(id, x, y, width, height) of every viewable window of that class."""
@@ -377,6 +382,110 @@ class X11Session(Session):
                                      x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0))
         x11.XSendEvent(dpy, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
         x11.XSync(dpy, 0)
+
+
+# ------------------------------------------------------------------ velmora on GNOME (Wayland)
+
+# The modes of every dummy monitor: four modes, three sizes.
+GNOME_MODES = "1280x1024@60:1280x1024@75:1024x768@60:800x600@60"
+
+
+class GnomeSession(X11Session):
+    """A GNOME session nested on the Xvfb, Wayland only: private HOME (with .config), XDG_RUNTIME_DIR, session
+    bus and, for GNOME Shell, system bus; GNOME Shell (shell=True) or plain mutter with that many dummy monitors;
+    a StatusNotifierWatcher with a host registered, so that velmora's icon is a StatusNotifierItem whose menu the
+    test reads and clicks over D-Bus as a panel would. velmora runs as a Wayland client with the reader preloaded
+    and no DISPLAY."""
+
+    kind = "gnome"
+
+    def __init__(self, name, shell=True, monitors=1):
+        super().__init__(name, tray=False)
+        self.shell, self.monitors = shell, monitors
+
+    def setup(self):
+        (self.tmp / "home/.config").mkdir(parents=True)
+        (self.tmp / "run").mkdir(mode=0o700)
+        for bus in ("sysbus", "bus") if self.shell else ("bus",):  # GNOME Shell's login code needs a system bus
+            self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / bus}"])
+        wait_for(lambda: (self.tmp / "bus").exists() and (not self.shell or (self.tmp / "sysbus").exists()), 10,
+                 "the buses")
+        self.spawn(["gnome-shell" if self.shell else "mutter", "--nested", "--wayland", "--no-x11",
+                    "--wayland-display=velmora-wl"],
+                   env=self.env(MUTTER_DEBUG_DUMMY_MODE_SPECS=GNOME_MODES, LIBGL_ALWAYS_SOFTWARE="1",
+                                MUTTER_DEBUG_NUM_DUMMY_MONITORS=str(self.monitors)))
+        for name in ("org.gnome.Shell",) * self.shell + ("org.gnome.Mutter.DisplayConfig",):
+            wait_for(lambda: self.owned(name), 30, name)
+        self.spawn(["status-notifier-watcher"])
+        wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the StatusNotifierWatcher")
+        self.gdbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                   "org.kde.StatusNotifierWatcher.RegisterStatusNotifierHost", "org.kde.StatusNotifierHost-velmora")
+
+    def env(self, **extra):
+        """The session's environment; DISPLAY=None leaves the Xvfb out (velmora's own environment)."""
+        env = {**super().env(), "HOME": str(self.tmp / "home"), "XDG_RUNTIME_DIR": str(self.tmp / "run"),
+               "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}", "WAYLAND_DISPLAY": "velmora-wl",
+               "DBUS_SYSTEM_BUS_ADDRESS": f"unix:path={self.tmp / 'sysbus'}", "XDG_SESSION_TYPE": "wayland",
+               "XDG_CURRENT_DESKTOP": "GNOME", **extra}
+        return {k: v for k, v in env.items() if v is not None}
+
+    def gdbus(self, dest, path, method, *args):
+        return self.run("gdbus", "call", "--session", "--dest", dest, "--object-path", path, "--method", method,
+                        "--", *args).strip()
+
+    def owned(self, name):
+        res = subprocess.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/",
+                              "--method", "org.freedesktop.DBus.NameHasOwner", name], env=self.env(),
+                             capture_output=True, text=True)
+        return "true" in res.stdout
+
+    def start(self, *args, **env):
+        """Starts velmora as a Wayland client and waits for its StatusNotifierItem; its process."""
+        proc = super().start(*args, DISPLAY=None, **env)
+        self.item = wait_for(lambda: re.findall(r"'([^']+)'", self.gdbus(
+            "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+            "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")), 20, "the StatusNotifierItem")[0]
+        return proc
+
+    def run_velmora(self, *args, env=None):
+        return super().run_velmora(*args, env=env or self.env(DISPLAY=None))
+
+    def display_config(self, method, *args):
+        return self.gdbus("org.gnome.Mutter.DisplayConfig", "/org/gnome/Mutter/DisplayConfig",
+                          f"org.gnome.Mutter.DisplayConfig.{method}", *args)
+
+    def current_mode(self):
+        """The first monitor's mode now, from mutter: (width, height)."""
+        found = re.search(r"'\d+x\d+@[\d.]+', (\d+), (\d+), [^)]*\{'is-current': <true>",
+                          self.display_config("GetCurrentState"))
+        return tuple(map(int, found.groups()))
+
+    def menu_items(self):
+        """The item's menu as a panel reads it (AboutToShow, then GetLayout): [(id, caption)], caption "-" for a
+        separator and "* " before a ticked one."""
+        self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.AboutToShow", "0")
+        items = []
+        for number, props in re.findall(r"<\((\d+), \{(.*?)\}, @av \[\]\)>",
+                                         self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.GetLayout", "0",
+                                                    "-1", "[]")):
+            label = re.search(r"'label': <'(.*?)'>", props)
+            caption = label[1].replace("\\t", "\t") if label else "-"
+            items.append((int(number), ("* " if "'toggle-state': <1>" in props else "") + caption))
+        return items
+
+    def menu(self):
+        return [caption for _, caption in self.menu_items()]
+
+    def choose(self, text):
+        """Clicks the menu item of that caption, as a panel does (Event "clicked")."""
+        number = next(n for n, caption in self.menu_items() if caption.removeprefix("* ") == text)
+        self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.Event", str(number), "clicked", "<0>", "0")
+
+    def tip(self):
+        """The item's tooltip text."""
+        return re.search(r"\[\], '(.*?)', ''\)", self.gdbus(
+            self.item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierItem",
+            "ToolTip"))[1]
 
 
 # ------------------------------------------------------------------ running tests

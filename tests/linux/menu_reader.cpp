@@ -1,8 +1,9 @@
-// menu_reader.so: loaded into the X11 velmora by LD_PRELOAD for the end-to-end tests only. Whenever the file
-// named by VELMORA_READER_REQUEST appears, it removes it and writes, in velmora's user-interface thread, what
-// the user sees to that name + ".out" as JSON (written aside and renamed, so that a reader sees all of it or
-// nothing): {"menu": the open popup menu's items ("-" for a separator, "* " before a ticked caption),
-// "tip": the tray icon's tooltip, or null}.
+// menu_reader.so: loaded into velmora (X11 or Wayland) by LD_PRELOAD for the end-to-end tests only. Whenever
+// the file named by VELMORA_READER_REQUEST appears, it removes it and writes, in velmora's user-interface
+// thread, what the user sees to that name + ".out" as JSON (written aside and renamed, so that a reader sees
+// all of it or nothing): {"menu": the open popup menu's items ("-" for a separator, "* " before a ticked
+// caption), "tip": the tray icon's tooltip, or null, "box": the open message box's text and the detail under
+// it, or null}.
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
@@ -21,7 +23,9 @@ void Answer(const QString& request) {
     for (QAction* a : menu->actions())
       items.append(a->isSeparator() ? "-" : (a->isChecked() ? "* " : "") + a->text());
   }
-  QJsonObject shown{{"menu", items}, {"tip", QJsonValue::Null}};
+  QJsonObject shown{{"menu", items}, {"tip", QJsonValue::Null}, {"box", QJsonValue::Null}};
+  if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+    shown["box"] = box->text() + "\n" + box->informativeText();
   // Qt draws the icon of an XEmbed tray in a widget of this class, which carries the tooltip.
   for (QWidget* w : QApplication::topLevelWidgets())
     if (QLatin1String(w->metaObject()->className()) == QLatin1String("QSystemTrayIconSys"))

@@ -13,7 +13,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, X11Session, check, check_equal, check_icon, main, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, check, check_equal, check_icon, main, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -138,7 +138,9 @@ def test_package():
     field = lambda name: run("dpkg-deb", "-f", deb, name).stdout.strip()  # noqa: E731
     check_equal((field("Package"), field("Version"), field("Section")), ("velmora", version, "x11"), "fields")
     depends = set(re.findall(r"[\w.+-]+", field("Depends")))  # computed from the binary
-    check({"libqt6widgets6", "libxrandr2", "libx11-6", "libc6"} <= depends, f"Depends: {field('Depends')!r}")
+    check({"libqt6widgets6", "libqt6dbus6", "libxrandr2", "libx11-6", "libc6"} <= depends,
+          f"Depends: {field('Depends')!r}")
+    check_equal(field("Recommends"), "qt6-wayland", "Recommends")
     res = run("lintian", "--fail-on", "error,warning", deb)
     check(res.returncode == 0 and not re.search(r"^[EW]: ", res.stdout, re.M), "lintian:\n" + res.stdout)
 
@@ -174,6 +176,9 @@ def test_package():
     with X11Session("package", ["1024x768"], tray=False) as x:  # a 24-bit screen shows 32 bits
         res = run(root / "usr/bin/velmora", "/s1024,768,32", env=x.env())
         check_equal((res.returncode, x.current_mode()), (0, (1024, 768)), f"exit status and mode ({res.stderr})")
+    with GnomeSession("package", shell=False) as g:
+        res = run(root / "usr/bin/velmora", "/s1024,768,32", env=g.env(DISPLAY=None))
+        check_equal((res.returncode, g.current_mode()), (0, (1024, 768)), f"on GNOME: exit status, mode ({res.stderr})")
 
 
 if __name__ == "__main__":

@@ -1,0 +1,96 @@
+#!/usr/bin/env python3
+"""End-to-end tests of velmora on GNOME, as a Wayland client of a nested GNOME Shell (or plain mutter) on Xvfb:
+the modes mutter lists, a menu choice that GNOME asks to keep, "/s" for the session, a switch made elsewhere, a
+refusal from mutter, and the screen-saver and display-properties items. The menu is read and clicked over D-Bus,
+as a panel does. Run with the linux preset's ctest, or by hand (words given: only the tests whose names contain
+one); prints "N passed, M failed"."""
+
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
+from harness import MENU_COMMANDS, GnomeSession, check, check_equal, main, wait_for  # noqa: E402
+
+MENU = ["800x600ピクセル\t32ビット", "1024x768ピクセル\t32ビット", "* 1280x1024ピクセル\t32ビット"] + MENU_COMMANDS
+KEEP_CHANGES = (612, 445)  # the default button of GNOME's question on the 1024x768 screen, in Xvfb pixels
+REVERT_SECONDS = 20  # GNOME's countdown
+
+
+def shows(g, width, height):
+    """Whether the tooltip names that mode and the menu ticks it, and it alone."""
+    caption = f"{width}x{height}ピクセル\t32ビット"
+    return g.tip() == caption.replace("\t", " ") and [c for c in g.menu() if c.startswith("* ")] == ["* " + caption]
+
+
+def test_gnome_shell():
+    with GnomeSession("shell") as g:
+        monitors = g.tmp / "home/.config/monitors.xml"
+        g.start()
+        check_equal((g.menu(), g.tip()), (MENU, "1280x1024ピクセル 32ビット"), "menu and tooltip")
+        # /s lasts for the session: no question, so nothing takes it back once GNOME's countdown has passed.
+        for args, status, mode in ((["/s800,600,32"], 0, (800, 600)), (["/s640,480,32"], 1, (800, 600))):
+            rc, err = g.run_velmora(*args)
+            check_equal((rc, g.current_mode()), (status, mode), f"{args}: exit status and mode ({err})")
+        applied = time.monotonic()
+        wait_for(lambda: shows(g, 800, 600), 5, "the resident velmora to show the switch")
+
+        # Meanwhile the screen-saver switch sets GNOME's idle delay to never and back, and the display item
+        # starts GNOME's settings from the absolute PATH folder that has them.
+        g.run("gsettings", "set", "org.gnome.desktop.session", "idle-delay", "120")
+        for wanted in ("0", "120"):
+            g.choose("スクリーンセーバを無効にする")
+            wait_for(lambda: g.run("gsettings", "get", "org.gnome.desktop.session", "idle-delay").split()[-1] ==
+                     wanted, 5, f"an idle delay of {wanted}")
+            check_equal("* スクリーンセーバを無効にする" in g.menu(), wanted == "0", "the item's tick")
+
+        time.sleep(max(0.0, applied + REVERT_SECONDS + 5 - time.monotonic()))
+        check_equal((g.current_mode(), monitors.exists()), ((800, 600), False), "/s 25 s later, and nothing stored")
+
+        g.choose("バージョン情報")
+        time.sleep(1)  # drawn
+        check(g.colours(g.screenshot("about_window")).get((0, 0, 255), 0) > 50, "the About window and its icon")
+
+        # A switch by another client: the tooltip follows without the menu being opened.
+        g.display_config("ApplyMonitorsConfig", "1", "1", "[(0,0,1.0,0,true,[('LVDS1','1280x1024@60.000',@a{sv} {})])]",
+                         "{}")
+        wait_for(lambda: g.tip() == "1280x1024ピクセル 32ビット", 5, "the tooltip to follow a switch elsewhere")
+
+        # A choice from the menu: GNOME asks; kept, it is stored and stays.
+        g.choose("1024x768ピクセル\t32ビット")
+        wait_for(lambda: g.current_mode() == (1024, 768), 5, "the switch to 1024x768")
+        time.sleep(1.5)  # the question fades in
+        g.screenshot("keep_dialog")
+        g.xdotool("mousemove", *KEEP_CHANGES, "click", "1")
+        wait_for(monitors.exists, 5, "monitors.xml")
+        check("<width>1024</width>" in monitors.read_text(), "1024x768 stored")
+        check(shows(g, 1024, 768), "the kept mode shown")
+
+        # Not answered: GNOME puts the old mode back, and the tick and tooltip follow.
+        g.choose("800x600ピクセル\t32ビット")
+        wait_for(lambda: shows(g, 800, 600), 5, "800x600 shown while GNOME asks")
+        wait_for(lambda: g.current_mode() == (1024, 768), REVERT_SECONDS + 5, "GNOME to revert")
+        wait_for(lambda: shows(g, 1024, 768), 5, "the reverted mode shown")
+
+
+def test_refusal_and_display_tool():
+    # Two monitors side by side: keeping the second where it is leaves a gap beside a smaller first one, which
+    # mutter refuses.
+    with GnomeSession("refusal", shell=False, monitors=2) as g:
+        (g.tmp / "tool").mkdir()
+        tool = g.tmp / "tool/gnome-control-center"
+        tool.write_text(f"#!/bin/sh\necho \"$@\" > '{g.tmp}/tool-ran'\n")
+        tool.chmod(0o755)
+        g.start(PATH=f"bin::.:{g.tmp / 'tool'}")
+        g.choose("画面のプロパティを開く")
+        wait_for(lambda: (g.tmp / "tool-ran").exists(), 5, "GNOME's display settings to start")
+        check_equal((g.tmp / "tool-ran").read_text(), "display\n", "the settings panel asked for")
+
+        g.choose("800x600ピクセル\t32ビット")
+        box = wait_for(lambda: g.ask().get("box"), 10, "the refused-mode box")
+        check_equal(box, "不正なモードです。\nLogical monitors not adjacent", "the box and mutter's reason")
+        check_equal(g.current_mode(), (1280, 1024), "the mode after the refusal")
+
+
+if __name__ == "__main__":
+    main({name: f for name, f in globals().items() if name.startswith("test_")})
