@@ -392,10 +392,10 @@ GNOME_MODES = "1280x1024@60:1280x1024@75:1024x768@60:800x600@60"
 
 class GnomeSession(X11Session):
     """A GNOME session nested on the Xvfb, Wayland only: private HOME (with .config), XDG_RUNTIME_DIR, session
-    bus and, for GNOME Shell, system bus; GNOME Shell (shell=True) or plain mutter with that many dummy monitors;
-    a StatusNotifierWatcher with a host registered, so that velmora's icon is a StatusNotifierItem whose menu the
-    test reads and clicks over D-Bus as a panel would. velmora runs as a Wayland client with the reader preloaded
-    and no DISPLAY."""
+    bus and, for GNOME Shell, system bus; GNOME Shell (shell=True) with its AppIndicator extension showing tray
+    icons in its panel, or plain mutter with that many dummy monitors and a bare StatusNotifierWatcher with a host
+    registered. velmora's icon is a StatusNotifierItem whose menu the test reads and clicks over D-Bus as the
+    panel does. velmora runs as a Wayland client with the reader preloaded and no DISPLAY."""
 
     kind = "gnome"
 
@@ -410,12 +410,16 @@ class GnomeSession(X11Session):
             self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / bus}"])
         wait_for(lambda: (self.tmp / "bus").exists() and (not self.shell or (self.tmp / "sysbus").exists()), 10,
                  "the buses")
+        if self.shell:
+            self.run("gsettings", "set", "org.gnome.shell", "enabled-extensions", "['ubuntu-appindicators@ubuntu.com']")
         self.spawn(["gnome-shell" if self.shell else "mutter", "--nested", "--wayland", "--no-x11",
                     "--wayland-display=velmora-wl"],
                    env=self.env(MUTTER_DEBUG_DUMMY_MODE_SPECS=GNOME_MODES, LIBGL_ALWAYS_SOFTWARE="1",
                                 MUTTER_DEBUG_NUM_DUMMY_MONITORS=str(self.monitors)))
         for name in ("org.gnome.Shell",) * self.shell + ("org.gnome.Mutter.DisplayConfig",):
             wait_for(lambda: self.owned(name), 30, name)
+        if self.shell:
+            return wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the AppIndicator extension")
         self.spawn(["status-notifier-watcher"])
         wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the StatusNotifierWatcher")
         self.gdbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
@@ -442,7 +446,7 @@ class GnomeSession(X11Session):
     def start(self, *args, **env):
         """Starts velmora as a Wayland client and waits for its StatusNotifierItem; its process."""
         proc = super().start(*args, DISPLAY=None, **env)
-        self.item = wait_for(lambda: re.findall(r"'([^']+)'", self.gdbus(
+        self.item = wait_for(lambda: re.findall(r"'([^'@]+)", self.gdbus(
             "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
             "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")), 20, "the StatusNotifierItem")[0]
         return proc

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""End-to-end tests of velmora on GNOME, as a Wayland client of a nested GNOME Shell (or plain mutter) on Xvfb:
+"""End-to-end tests of velmora on GNOME, as a Wayland client of a nested GNOME Shell (its icon in the panel) or plain mutter on Xvfb:
 the modes mutter lists, a menu choice that GNOME asks to keep, "/s" for the session, a switch made elsewhere, a
 refusal from mutter, and the screen-saver and display-properties items. The menu is read and clicked over D-Bus,
 as a panel does. Run with the linux preset's ctest, or by hand (words given: only the tests whose names contain
@@ -13,7 +13,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
 from harness import MENU_COMMANDS, GnomeSession, check, check_equal, main, wait_for  # noqa: E402
 
 MENU = ["800x600ピクセル\t32ビット", "1024x768ピクセル\t32ビット", "* 1280x1024ピクセル\t32ビット"] + MENU_COMMANDS
-KEEP_CHANGES = (612, 445)  # the default button of GNOME's question on the 1024x768 screen, in Xvfb pixels
+# Xvfb pixels: the default button of GNOME's question on the 1024x768 screen, the icon in the panel at 1280x1024.
+KEEP_CHANGES, PANEL_ICON = (612, 445), (1210, 15)
 REVERT_SECONDS = 20  # GNOME's countdown
 
 
@@ -28,6 +29,12 @@ def test_gnome_shell():
         monitors = g.tmp / "home/.config/monitors.xml"
         g.start()
         check_equal((g.menu(), g.tip()), (MENU, "1280x1024ピクセル 32ビット"), "menu and tooltip")
+        g.xdotool("key", "Escape")  # GNOME Shell starts in the overview
+        time.sleep(0.5)
+        g.xdotool("mousemove", *PANEL_ICON, "click", "1")
+        time.sleep(1)  # the panel's menu opens
+        g.screenshot("menu_open")
+        g.xdotool("key", "Escape")
         # /s lasts for the session: no question, so nothing takes it back once GNOME's countdown has passed.
         for args, status, mode in ((["/s800,600,32"], 0, (800, 600)), (["/s640,480,32"], 1, (800, 600))):
             rc, err = g.run_velmora(*args)
