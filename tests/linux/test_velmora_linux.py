@@ -58,6 +58,9 @@ def test_switch_option():
         check_equal(proc.wait(10), 2, "exit status after the syntax box")
         rc, err = x.run_velmora("/s1024,768,32", env={k: v for k, v in x.env().items() if k != "DISPLAY"})
         check(rc == 3 and "DISPLAY" in err, f"without DISPLAY: exit status {rc}, message {err!r}")
+        # A Wayland session without GNOME's display configuration: said at start.
+        rc, err = x.run_velmora("/s640,400,32", env=x.env(WAYLAND_DISPLAY="wayland-other"))
+        check(rc == 1 and "XWayland cannot switch the real mode" in err, f"other Wayland: {rc}, {err!r}")
     with X11Session("switch16", ["800x600"], tray=False, depth=16) as x:
         check_equal(x.run_velmora("/s800,600,32")[0], 1, "32 bits on a 16-bit screen")
         check_equal((x.run_velmora("/s800,600,16")[0], x.current_mode()), (0, (800, 600)), "16 bits")
