@@ -399,9 +399,9 @@ class GnomeSession(X11Session):
 
     kind = "gnome"
 
-    def __init__(self, name, shell=True, monitors=1):
+    def __init__(self, name, shell=True, monitors=1, host=True):
         super().__init__(name, tray=False)
-        self.shell, self.monitors = shell, monitors
+        self.shell, self.monitors, self.host = shell, monitors, host
 
     def setup(self):
         (self.tmp / "home/.config").mkdir(parents=True)
@@ -419,7 +419,12 @@ class GnomeSession(X11Session):
         for name in ("org.gnome.Shell",) * self.shell + ("org.gnome.Mutter.DisplayConfig",):
             wait_for(lambda: self.owned(name), 30, name)
         if self.shell:
-            return wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the AppIndicator extension")
+            wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the AppIndicator extension")
+        elif self.host:
+            self.start_host()
+
+    def start_host(self):
+        """A bare StatusNotifierWatcher, and a host registered with it."""
         self.spawn(["status-notifier-watcher"])
         wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the StatusNotifierWatcher")
         self.gdbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
@@ -444,8 +449,12 @@ class GnomeSession(X11Session):
         return "true" in res.stdout
 
     def start(self, *args, **env):
-        """Starts velmora as a Wayland client and waits for its StatusNotifierItem; its process."""
+        """Starts velmora as a Wayland client and waits for its StatusNotifierItem; its process. In a session
+        without a host (host=False) the host starts a second later, as a panel started after velmora would."""
         proc = super().start(*args, DISPLAY=None, **env)
+        if not self.host:
+            time.sleep(1)
+            self.start_host()
         self.item = wait_for(lambda: re.findall(r"'([^'@]+)", self.gdbus(
             "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
             "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")), 20, "the StatusNotifierItem")[0]

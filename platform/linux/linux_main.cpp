@@ -1,6 +1,8 @@
 // velmora for Linux desktops: builds the platform over Qt and either GNOME's display
 // configuration or XRandR, loads frmMain hidden and runs the event loop. "/s w,h,d" applies a
 // mode and ends during start-up, as on Windows.
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFontDatabase>
@@ -21,6 +23,7 @@
 #include "qt_gui_runtime.h"
 #include "qt_tray_shell.h"
 #include "signal_relay.h"
+#include "tray_host_wait.h"
 #include "ui/frm_main.h"
 #include "x_display_settings.h"
 #include "x_system_calls.h"
@@ -132,7 +135,18 @@ int main(int argc, char** argv) {
   form.Start();  // with "/s" on the command line this ends the program itself
   if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kPersistent);
   // Still here, so resident: say why no icon shows yet.
-  if (!QSystemTrayIcon::isSystemTrayAvailable())
+  std::optional<linuxp::TrayHostWait> hostWait;
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
     std::fprintf(stderr, "velmora: no system tray on this display yet; the icon appears when one starts.\n");
+    // An XEmbed tray that starts later is found by Qt itself; a StatusNotifierItem host is not.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+      hostWait.emplace([&] {
+        std::vector<char*> again;
+        for (const std::string& argument : arguments) again.push_back(const_cast<char*>(argument.c_str()));
+        again.push_back(nullptr);
+        std::fflush(nullptr);
+        ::execv("/proc/self/exe", again.data());  // every descriptor the program holds is close-on-exec
+      });
+  }
   return QApplication::exec();
 }

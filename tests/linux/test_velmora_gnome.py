@@ -80,10 +80,10 @@ def test_gnome_shell():
         wait_for(lambda: shows(g, 1024, 768), 5, "the reverted mode shown")
 
 
-def test_refusal_and_display_tool():
+def test_late_host_refusal_and_display_tool():
     # Two monitors side by side: keeping the second where it is leaves a gap beside a smaller first one, which
-    # mutter refuses.
-    with GnomeSession("refusal", shell=False, monitors=2) as g:
+    # mutter refuses. The tray host starts after velmora.
+    with GnomeSession("refusal", shell=False, monitors=2, host=False) as g:
         (g.tmp / "tool").mkdir()
         tool = g.tmp / "tool/gnome-control-center"
         tool.write_text(f"#!/bin/sh\necho \"$@\" > '{g.tmp}/tool-ran'\n")
