@@ -121,10 +121,9 @@ int32_t QtGuiRuntime::Shell(const std::u16string& /*commandLine*/, int32_t /*win
 }
 
 int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
-  if (hostMenu_) {
-    FillMenu(*hostMenu_, menu);
-    return -1;
-  }
+  if (hostMenu_) FillMenu(*hostMenu_, menu);
+  // A Wayland client cannot place a popup of its own at the pointer: the host's menu is the only one.
+  if (hostAsks || (hostMenu_ && QGuiApplication::platformName() != QLatin1String("xcb"))) return -1;
   QMenu popup;
   popup.setObjectName(QStringLiteral("mnuDisplay"));
   FillMenu(popup, menu);

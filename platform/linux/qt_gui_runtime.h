@@ -46,9 +46,11 @@ class QtGuiRuntime : public GuiRuntime {
   // The desktop's UTF-8 text as the program's.
   static std::u16string FromUtf8(std::string_view bytes);
   // The menu a StatusNotifierItem host shows for the icon itself (over D-Bus). Once asked for,
-  // PopupMenu fills it and returns -1 instead of showing a popup: the choice arrives later
-  // through onMenuChoice.
+  // PopupMenu keeps it filled; while the host asks for it (hostAsks), and always on Wayland,
+  // PopupMenu returns -1 instead of showing a popup of its own: the choice arrives later through
+  // onMenuChoice.
   QMenu* HostMenu();
+  bool hostAsks = false;
 
   // The icon a picture handle stands for.
   QIcon IconFor(int32_t handle) const;

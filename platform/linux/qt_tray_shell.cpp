@@ -73,7 +73,10 @@ int32_t QtTrayShell::NotifyIcon(int32_t message, NotifyIconBuffer& data) {
         icon->setContextMenu(menu);
         connect(menu, &QMenu::aboutToShow, icon, [this, key] {
           const auto it = icons_.find(key);
-          if (it != icons_.end() && onPointer) onPointer(it->second.callbackMessage, api::WmRButtonDown);
+          if (it == icons_.end() || !onPointer) return;
+          runtime_.hostAsks = true;
+          onPointer(it->second.callbackMessage, api::WmRButtonDown);
+          runtime_.hostAsks = false;
         });
       }
       icon->show();
