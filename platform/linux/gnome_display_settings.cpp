@@ -93,11 +93,13 @@ int32_t GnomeDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
     mutter::LogicalMonitorConfig c{logical.x,         logical.y,       logical.scale,
                                    logical.transform, logical.primary, {}};
     for (const QString& connector : logical.connectors) {
-      const mutter::Monitor* other = state->Find(connector);
-      const mutter::Mode* shown = other ? CurrentMode(*other) : nullptr;
-      c.monitors.append({connector, connector == monitor->connector ? target->id
-                                    : shown                         ? shown->id
-                                                                    : QString()});
+      QString modeId = target->id;
+      if (connector != monitor->connector) {
+        const mutter::Monitor* other = state->Find(connector);
+        const mutter::Mode* shown = other ? CurrentMode(*other) : nullptr;
+        modeId = shown ? shown->id : QString();
+      }
+      c.monitors.append({connector, modeId});
     }
     config.append(c);
   }
