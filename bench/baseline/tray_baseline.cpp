@@ -10,39 +10,39 @@
 
 namespace {
 
-void ShowInTip(NOTIFYICONDATAA& icon, const DEVMODEA& mode) {
-  wsprintfA(icon.szTip, "%lux%lu %lu bits", mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
-  Shell_NotifyIconA(NIM_MODIFY, &icon);
+void ShowInTip(NOTIFYICONDATAW& icon, const DEVMODEA& mode) {
+  wsprintfW(icon.szTip, L"%lux%lu %lu bits", mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
+  Shell_NotifyIconW(NIM_MODIFY, &icon);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  WNDCLASSEXA windowClass{};
+  WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.hInstance = instance;
-  windowClass.lpszClassName = "VelmoraTrayBaseline";
-  if (!RegisterClassExA(&windowClass)) return 1;
-  HWND window = CreateWindowExA(0, windowClass.lpszClassName, "tray baseline", WS_OVERLAPPEDWINDOW,
+  windowClass.lpszClassName = L"VelmoraTrayBaseline";
+  if (!RegisterClassExW(&windowClass)) return 1;
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"tray baseline", WS_OVERLAPPEDWINDOW,
                                 CW_USEDEFAULT, CW_USEDEFAULT, 320, 240, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
 
-  NOTIFYICONDATAA icon{};
-  icon.cbSize = NOTIFYICONDATAA_V1_SIZE;  // as Velmora.exe sends it
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = NOTIFYICONDATAW_V1_SIZE;  // as Velmora.exe sends it
   icon.hWnd = window;
   icon.uID = 1;
   icon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   icon.uCallbackMessage = WM_MOUSEMOVE;
   icon.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-  lstrcpyA(icon.szTip, "tray baseline");
-  Shell_NotifyIconA(NIM_ADD, &icon);
+  lstrcpyW(icon.szTip, L"tray baseline");
+  Shell_NotifyIconW(NIM_ADD, &icon);
 
   const DWORD listed = ListModes();
   ShowInTip(icon, CurrentMode());
   const LONG result = ApplyWantedMode();
   ShowInTip(icon, CurrentMode());
 
-  Shell_NotifyIconA(NIM_DELETE, &icon);
+  Shell_NotifyIconW(NIM_DELETE, &icon);
   return result == DISP_CHANGE_SUCCESSFUL && listed > 0 ? 0 : 1;
 }
