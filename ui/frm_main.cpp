@@ -74,6 +74,7 @@ void frmMain::BuildModeMenu() {
 // "/s width,height,depth": apply that mode if the menu offers it, then end in every case.
 void frmMain::CommandLineMode() {
   int status = kExitNoMatch;
+  commandLine_ = true;
   try {
     const ModeSwitch wanted = ReadModeSwitch(p_.runtime.Command());
     const int32_t item =
@@ -83,6 +84,7 @@ void frmMain::CommandLineMode() {
     Unload(vbFormCode);
   } catch (const RuntimeError& e) {
     status = ErrorStatus(e);
+    boxStatus_ = status;
     p_.runtime.MsgBox(ErrorBoxText(e), vbCritical);
     try {
       Unload(vbFormCode);
@@ -161,7 +163,11 @@ void frmMain::mnuDisplayMode_Click(int16_t Index) {
 int32_t frmMain::ChangeMode(const int32_t& modeIndex) {
   const int32_t result = ApplyMode(p_.display, modeIndex);
   ShowCurrentMode();  // the tick and tooltip show the mode in force while any message is up
-  if (const char16_t* message = ChangeResultMessage(result)) p_.runtime.MsgBox(message, vbOKOnly);
+  if (const char16_t* message = ChangeResultMessage(result)) {
+    // The "/s" path's own apply (a choice from the menu while its box is up changes nothing here).
+    if (commandLine_ && !boxStatus_) boxStatus_ = AppliedStatus(result);
+    p_.runtime.MsgBox(message, vbOKOnly);
+  }
   return result;
 }
 
@@ -194,7 +200,7 @@ bool frmMain::Unload(int16_t origin) {
 }
 
 void frmMain::UnloadAndEnd(int16_t origin) {
-  if (Unload(origin)) p_.runtime.End(kExitOk);
+  if (Unload(origin)) p_.runtime.End(boxStatus_.value_or(kExitOk));
 }
 
 void frmMain::Form_Unload() {

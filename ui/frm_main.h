@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,8 @@ class frmMain {
   // Unloads the form: the query-unload event first, then, unless cancelled, the Unload event.
   // Returns whether the form was unloaded.
   bool Unload(int16_t origin);
-  // Unloads the form and, unless it refused, ends the program with status 0.
+  // Unloads the form and, unless it refused, ends the program: with status 0, or while the "/s"
+  // path's box is up with the status that box stands for.
   void UnloadAndEnd(int16_t origin);
   // Makes the form visible: the About window; hides it again.
   void Show();
@@ -97,4 +99,8 @@ class frmMain {
   std::unique_ptr<clsTray> tray_;
   bool screenSaverOff_ = false;  // the Click handler's own flag: switched off by this program
   bool popupPending_ = false;    // a press is between bringing the form forward and the menu closing
+  bool commandLine_ = false;     // the "/s" path is running
+  // The status the "/s" path ends with, known before its box is shown: whatever ends the program
+  // while that box is up (Exit, the task manager, the end of the session) ends it with this status.
+  std::optional<int> boxStatus_;
 };

@@ -146,6 +146,12 @@ def test_about():
         proc.wait(10)
         check_equal(s.icons(), [], "icons after the log-off")
 
+        # A log-off while a "/s" box is up ends the program with the status that box stands for.
+        proc = s.start("/s640x480x8")
+        check(s.msgbox() is not None, "no syntax box")
+        check_equal(s.driver("logoff"), {"allowed": True}, "answer to the log-off")
+        check_equal(proc.wait(10), 2, "exit status after a log-off while the syntax box is up")
+
 
 def test_display_properties():
     """A program planted beside Velmora.exe, or in its current directory, never runs in place of the system's:

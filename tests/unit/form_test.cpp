@@ -158,7 +158,7 @@ TEST_F(Form, CloseRequestsTheShellsRestartAndDisplayChanges) {
 // Events delivered while the program lets pending events run, while the menu is open, or while a
 // message box is up: one icon, removed once at the end, and the box (if any) shown while the icon is
 // still there.
-enum Inject { k_, kPress, kClickMode0, kClickExit };
+enum Inject { k_, kPress, kClickMode0, kClickExit, kTaskManager, kSessionEnd };
 struct Script {
   const char16_t* command = u"";
   Inject duringEvents = k_, duringPopup = k_, duringBox = k_;
@@ -180,6 +180,8 @@ void RunScript(const Script& row, size_t number) {
   const auto deliver = [&](Inject what) {
     if (what == kPress) form.MouseMove(0, 0, 516 * 15.0f, 0);
     if (what == kClickMode0 || what == kClickExit) form.MenuClick(what == kClickExit ? 11 : 0);
+    if (what == kTaskManager || what == kSessionEnd)
+      form.CloseRequest(what == kSessionEnd ? vbAppWindows : vbAppTaskManager);
   };
   size_t opened = 0;
   int deletesAtBox = -1;
@@ -220,7 +222,8 @@ const std::u16string kRestart = u"設定を反映するためには再起動が�
                          u"エラーです。\r\nオブジェクト : Velmora\r\nエラー番号   : 6\r\n"
                          u"オーバーフローしました。\r\nVer 1.90";
 
-// The "/s" path: the exit status for each outcome, and a press while its box is up.
+// The "/s" path: the exit status for each outcome, and a press while its box is up. Whatever ends the
+// program while the box is up (Exit, the task manager, the end of the session) ends it with the box's status.
 TEST(FormScript, ModeSwitch) {
   // clang-format off
   RunScripts({
@@ -231,10 +234,14 @@ TEST(FormScript, ModeSwitch) {
       {.command = u"/s640,400,16", .status = 1},
       {.command = u"/s640x480x8", .status = 2, .box = kSyntax},
       {.command = u"/s40000,600,16", .status = 3, .box = kOverflow},
-      {.command = u"/s640x480x8", .duringBox = kPress, .choices = {11}, .status = 0, .popups = 1, .box = kSyntax},
+      {.command = u"/s640x480x8", .duringBox = kPress, .choices = {11}, .status = 2, .popups = 1, .box = kSyntax},
+      {.command = u"/s640x480x8", .duringBox = kTaskManager, .status = 2, .box = kSyntax},
+      {.command = u"/s40000,600,16", .duringBox = kSessionEnd, .status = 3, .box = kOverflow},
+      {.command = u"/s640,480,16", .duringBox = kTaskManager, .firstResult = -2, .status = 4, .applied = 1, .box = kBadMode},
+      {.command = u"/s 800,600,32", .duringBox = kSessionEnd, .firstResult = 1, .status = 5, .applied = 1, .box = kRestart},
       {.command = u"/s640x480x8", .duringBox = kPress, .choices = {1}, .firstResult = -2, .status = 2, .popups = 1, .applied = 1, .box = kSyntax},
       {.command = u"/s40000,480,16", .duringBox = kPress, .choices = {9}, .status = 3, .popups = 1, .box = kOverflow},
-      {.command = u"/s1024,768,16", .duringBox = kPress, .choices = {11}, .firstResult = -2, .status = 0, .popups = 1, .applied = 1, .box = kBadMode},
+      {.command = u"/s1024,768,16", .duringBox = kPress, .choices = {11}, .firstResult = -2, .status = 4, .popups = 1, .applied = 1, .box = kBadMode},
       {.command = u"/s1024,768,16", .duringBox = kPress, .choices = {0}, .firstResult = -2, .status = 4, .popups = 1, .applied = 2, .ticked = {0}, .box = kBadMode},
   });
   // clang-format on
@@ -252,6 +259,7 @@ TEST(FormScript, EventsWhileWaitingOnTheUser) {
       {.duringEvents = kClickMode0, .choices = {1}, .status = -1, .popups = 1, .applied = 2, .ticked = {1}},
       {.duringPopup = kClickExit, .choices = {1}, .status = 0, .popups = 1},
       {.duringBox = kPress, .choices = {1, 11}, .firstResult = -2, .status = 0, .popups = 2, .applied = 1, .box = kBadMode},
+      {.duringBox = kSessionEnd, .choices = {1}, .firstResult = 1, .status = 0, .popups = 1, .applied = 1, .box = kRestart},
       {.duringBox = kPress, .choices = {1, 0}, .firstResult = 1, .status = -1, .popups = 2, .applied = 2, .ticked = {0}, .box = kRestart},
       {.duringBox = kClickMode0, .choices = {1}, .firstResult = -5, .status = -1, .popups = 1, .applied = 2, .ticked = {0}, .box = u"不正なパラメータです。"},
   });
