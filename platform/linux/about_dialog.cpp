@@ -8,6 +8,7 @@
 
 #include "app/version.h"
 #include "program_icon.h"
+#include "title_bar.h"
 
 namespace linuxp {
 namespace {
@@ -38,11 +39,13 @@ AboutDialog::AboutDialog()
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QString::fromUtf16(kAppTitle.data(), static_cast<qsizetype>(kAppTitle.size())));
   setWindowIcon(ProgramIcon());
-  setFixedSize(313, 169);
   setSizeGripEnabled(false);
+  // The client area; below the program's own title bar where it draws one.
+  QWidget* body = DialogBody(*this);
+  body->setFixedSize(313, 169);
 
   // Icon: 32x32 picture inside a 2-pixel sunken border.
-  auto* icon = new QLabel(this);
+  auto* icon = new QLabel(body);
   icon->setObjectName(QStringLiteral("picICON"));
   icon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   icon->setLineWidth(2);
@@ -50,7 +53,7 @@ AboutDialog::AboutDialog()
   icon->setPixmap(ProgramIconImage(32));
   icon->setGeometry(8, 8, 36, 36);
 
-  ok_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_ = new QPushButton(QStringLiteral("OK"), body);
   ok_->setObjectName(QStringLiteral("cmdOK"));
   ok_->setFont(GothicFont(16, false));
   ok_->setGeometry(112, 136, 89, 25);
@@ -60,14 +63,14 @@ AboutDialog::AboutDialog()
     if (onOk) onOk();
   });
 
-  auto* name = new QLabel(QStringLiteral("Velmora"), this);
+  auto* name = new QLabel(QStringLiteral("Velmora"), body);
   name->setObjectName(QStringLiteral("lblSoftName"));
   name->setTextFormat(Qt::PlainText);
   name->setFont(GothicFont(16, true));
   name->move(56, 16);
   name->adjustSize();
 
-  version_ = new QLabel(QStringLiteral("Ver"), this);
+  version_ = new QLabel(QStringLiteral("Ver"), body);
   version_->setObjectName(QStringLiteral("lblVersion"));
   version_->setTextFormat(Qt::PlainText);
   QFont ui = font();
@@ -76,7 +79,7 @@ AboutDialog::AboutDialog()
   version_->move(144, 20);
   version_->adjustSize();
 
-  notice_ = new QLabel(this);
+  notice_ = new QLabel(body);
   notice_->setObjectName(QStringLiteral("lblCopyright"));
   notice_->setTextFormat(Qt::PlainText);
   notice_->setFont(GothicFont(13, false));

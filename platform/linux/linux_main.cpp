@@ -134,19 +134,19 @@ int main(int argc, char** argv) {
   if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kTemporary);
   form.Start();  // with "/s" on the command line this ends the program itself
   if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kPersistent);
-  // Still here, so resident: say why no icon shows yet.
+  // Still here, so resident: say why no icon shows yet, and wait for a tray.
   std::optional<linuxp::TrayHostWait> hostWait;
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
     std::fprintf(stderr, "velmora: no system tray on this display yet; the icon appears when one starts.\n");
-    // An XEmbed tray that starts later is found by Qt itself; a StatusNotifierItem host is not.
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-      hostWait.emplace([&] {
-        std::vector<char*> again;
-        for (const std::string& argument : arguments) again.push_back(const_cast<char*>(argument.c_str()));
-        again.push_back(nullptr);
-        std::fflush(nullptr);
-        ::execv("/proc/self/exe", again.data());  // every descriptor the program holds is close-on-exec
-      });
+    hostWait.emplace(
+        [&] {
+          std::vector<char*> again;
+          for (const std::string& argument : arguments) again.push_back(const_cast<char*>(argument.c_str()));
+          again.push_back(nullptr);
+          std::fflush(nullptr);
+          ::execv("/proc/self/exe", again.data());  // every descriptor the program holds is close-on-exec
+        },
+        [&](int status) { runtime.End(status); });
   }
   return QApplication::exec();
 }

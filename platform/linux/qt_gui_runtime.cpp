@@ -5,7 +5,6 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringConverter>
@@ -16,6 +15,7 @@
 #include "app/runtime_error.h"
 #include "app/version.h"
 #include "menu/menu_array.h"
+#include "message_box.h"
 #include "program_icon.h"
 #include "search_folders.h"
 
@@ -66,13 +66,10 @@ QtGuiRuntime::QtGuiRuntime(std::vector<std::string> arguments, AboutDialog& form
 }
 
 int32_t QtGuiRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
-  QMessageBox box(buttons & vbCritical ? QMessageBox::Critical : QMessageBox::NoIcon, ToQString(kAppTitle),
-                  ToQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")), QMessageBox::Ok,
-                  form_.isVisible() ? &form_ : nullptr);
-  box.setTextFormat(Qt::PlainText);
-  if (boxDetail) box.setInformativeText(boxDetail());
-  box.setWindowIcon(ProgramIcon());
-  box.exec();
+  MessageBox box(buttons & vbCritical ? MessageBox::Kind::kCritical : MessageBox::Kind::kMessage,
+                 ToQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                 boxDetail ? boxDetail() : QString(), form_.isVisible() ? &form_ : nullptr);
+  box.Ask();
   return 1;  // vbOK: the only button
 }
 

@@ -3,7 +3,8 @@
 // thread, what the user sees to that name + ".out" as JSON (written aside and renamed, so that a reader sees
 // all of it or nothing): {"menu": the open popup menu's items ("-" for a separator, "* " before a ticked
 // caption), "tip": the tray icon's tooltip, or null, "box": the open message box's text and the detail under
-// it, or null}.
+// it, or null, "titleBar": {"title", "buttons"} of the title bar velmora draws itself on the box or the active
+// window, where it draws one}.
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -11,7 +12,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
-#include <QMessageBox>
+#include <QAbstractButton>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
@@ -24,8 +26,17 @@ void Answer(const QString& request) {
       items.append(a->isSeparator() ? "-" : (a->isChecked() ? "* " : "") + a->text());
   }
   QJsonObject shown{{"menu", items}, {"tip", QJsonValue::Null}, {"box", QJsonValue::Null}};
-  if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-    shown["box"] = box->text() + "\n" + box->informativeText();
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal && modal->objectName() == QLatin1String("msgBox")) shown["box"] = modal->property("boxText").toString();
+  // The title bar velmora draws itself (on Wayland): its title, or "cut" where the label is narrower than
+  // its text; and the buttons on it.
+  QWidget* window = modal ? modal : QApplication::activeWindow();
+  if (auto* title = window ? window->findChild<QLabel*>(QStringLiteral("title")) : nullptr) {
+    const bool whole = title->width() >= title->fontMetrics().horizontalAdvance(title->text());
+    QJsonArray buttons;
+    for (auto* b : title->parentWidget()->findChildren<QAbstractButton*>()) buttons.append(b->objectName());
+    shown["titleBar"] = QJsonObject{{"title", whole ? title->text() : "cut"}, {"buttons", buttons}};
+  }
   // Qt draws the icon of an XEmbed tray in a widget of this class, which carries the tooltip.
   for (QWidget* w : QApplication::topLevelWidgets())
     if (QLatin1String(w->metaObject()->className()) == QLatin1String("QSystemTrayIconSys"))
