@@ -152,6 +152,13 @@ class Session:
         self.run("import", "-window", "root", *crop, out)
         return out
 
+    def changed(self, before, after, skip_top=0):
+        """(x, y, w, h) of what differs between two screenshots below the top skip_top rows; None if nothing."""
+        out = self.run("convert", before, after, "-compose", "difference", "-composite", "-threshold", "0", "-fill",
+                       "black", "-draw", f"rectangle 0,0,10000,{skip_top - 1}", "-format", "%@", "info:")
+        w, h, x, y = map(int, re.findall(r"\d+", out))
+        return (x, y, w, h) if w > 1 and h > 1 else None
+
     def colours(self, png):
         """How many pixels of each (r, g, b) colour an image holds."""
         out = self.run("convert", png, "-format", "%c", "histogram:info:-")
@@ -399,9 +406,9 @@ class GnomeSession(X11Session):
 
     kind = "gnome"
 
-    def __init__(self, name, shell=True, monitors=1, host=True):
+    def __init__(self, name, shell=True, monitors=1, host=True, scale=1):
         super().__init__(name, tray=False)
-        self.shell, self.monitors, self.host = shell, monitors, host
+        self.shell, self.monitors, self.host, self.scale = shell, monitors, host, scale
 
     def setup(self):
         (self.tmp / "home/.config").mkdir(parents=True)
@@ -410,15 +417,16 @@ class GnomeSession(X11Session):
             self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / bus}"])
         wait_for(lambda: (self.tmp / "bus").exists() and (not self.shell or (self.tmp / "sysbus").exists()), 10,
                  "the buses")
-        if self.shell:
+        if self.shell and self.host:
             self.run("gsettings", "set", "org.gnome.shell", "enabled-extensions", "['ubuntu-appindicators@ubuntu.com']")
         self.spawn(["gnome-shell" if self.shell else "mutter", "--nested", "--wayland", "--no-x11",
                     "--wayland-display=velmora-wl"],
                    env=self.env(MUTTER_DEBUG_DUMMY_MODE_SPECS=GNOME_MODES, LIBGL_ALWAYS_SOFTWARE="1",
-                                MUTTER_DEBUG_NUM_DUMMY_MONITORS=str(self.monitors)))
+                                MUTTER_DEBUG_NUM_DUMMY_MONITORS=str(self.monitors),
+                                **({"MUTTER_DEBUG_DUMMY_MONITOR_SCALES": str(self.scale)} if self.scale != 1 else {})))
         for name in ("org.gnome.Shell",) * self.shell + ("org.gnome.Mutter.DisplayConfig",):
             wait_for(lambda: self.owned(name), 30, name)
-        if self.shell:
+        if self.shell and self.host:
             wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the AppIndicator extension")
         elif self.host:
             self.start_host()
@@ -452,13 +460,26 @@ class GnomeSession(X11Session):
         """Starts velmora as a Wayland client and waits for its StatusNotifierItem; its process. In a session
         without a host (host=False) the host starts a second later, as a panel started after velmora would."""
         proc = super().start(*args, DISPLAY=None, **env)
+        if not self.host and self.shell:  # GNOME Shell without its tray extension: nothing shows the icon
+            return proc
         if not self.host:
-            time.sleep(1)
+            wait_for(lambda: b"no system tray" in (self.tmp / "programs.log").read_bytes(), 10, "velmora to miss a host")
+            before = self.connections(proc.pid)
             self.start_host()
         self.item = wait_for(lambda: re.findall(r"'([^'@]+)", self.gdbus(
             "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
             "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")), 20, "the StatusNotifierItem")[0]
+        if not self.host:  # the same process on a bus connection of its own: started afresh
+            check(self.item not in before and self.item in self.connections(proc.pid), f"no restart: {before}")
         return proc
+
+    def connections(self, pid):
+        """The unique names on the session bus of the process with that id."""
+        names = re.findall(r"'(:[\d.]+)'", self.gdbus("org.freedesktop.DBus", "/", "org.freedesktop.DBus.ListNames"))
+        return {n for n in names if f"(uint32 {pid},)" == subprocess.run(
+            ["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/", "--method",
+             "org.freedesktop.DBus.GetConnectionUnixProcessID", n], env=self.env(), capture_output=True,
+            text=True).stdout.strip()}
 
     def run_velmora(self, *args, env=None):
         return super().run_velmora(*args, env=env or self.env(DISPLAY=None))
@@ -473,10 +494,11 @@ class GnomeSession(X11Session):
                           self.display_config("GetCurrentState"))
         return tuple(map(int, found.groups()))
 
-    def menu_items(self):
-        """The item's menu as a panel reads it (AboutToShow, then GetLayout): [(id, caption)], caption "-" for a
-        separator and "* " before a ticked one."""
-        self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.AboutToShow", "0")
+    def menu_items(self, about_to_show=True):
+        """The item's menu as a panel reads it (AboutToShow, unless the panel has just asked itself, then GetLayout):
+        [(id, caption)], caption "-" for a separator and "* " before a ticked one."""
+        if about_to_show:
+            self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.AboutToShow", "0")
         items = []
         for number, props in re.findall(r"<\((\d+), \{(.*?)\}, @av \[\]\)>",
                                          self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.GetLayout", "0",

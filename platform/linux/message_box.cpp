@@ -1,6 +1,6 @@
 #include "message_box.h"
 
-#include <QDialogButtonBox>
+#include <QHBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -38,26 +38,24 @@ MessageBox::MessageBox(Kind kind, const QString& text, const QString& detail, QW
     below->setWordWrap(true);
     grid->addWidget(below, 1, 1);
   }
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->setCenterButtons(true);
-  if (kind == Kind::kQuestion) {
-    QPushButton* yes = buttons->addButton(QStringLiteral("はい(&Y)"), QDialogButtonBox::YesRole);
-    buttons->addButton(QStringLiteral("いいえ(&N)"), QDialogButtonBox::NoRole);
-    yes->setDefault(true);
-    yes->setFocus();
-    connect(yes, &QPushButton::clicked, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::clicked, this, [this, yes](QAbstractButton* b) {
-      if (b != yes) reject();
-    });
-  } else {
-    QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
-    ok->setDefault(true);
-    ok->setFocus();
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  }
-  grid->addWidget(buttons, 2, 0, 1, 2);
-  grid->setRowMinimumHeight(2, buttons->sizeHint().height() + 8);
+  // The buttons in the middle, the first one the default: OK, or はい before いいえ.
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  const auto add = [&](const QString& caption, void (QDialog::*answer)()) {
+    auto* button = new QPushButton(caption, this);
+    button->setMinimumWidth(88);
+    connect(button, &QPushButton::clicked, this, answer);
+    row->addWidget(button);
+    return button;
+  };
+  QPushButton* first = add(kind == Kind::kQuestion ? QStringLiteral("はい(&Y)") : QStringLiteral("OK"),
+                           &QDialog::accept);
+  if (kind == Kind::kQuestion) add(QStringLiteral("いいえ(&N)"), &QDialog::reject);
+  first->setDefault(true);
+  first->setFocus();
+  row->addStretch();
+  grid->addLayout(row, 2, 0, 1, 2);
+  grid->setRowMinimumHeight(2, first->sizeHint().height() + 12);
   // Wide enough for the title and a window manager's buttons beside it.
   message->setMinimumWidth(qMax(200, fontMetrics().horizontalAdvance(windowTitle()) + 70));
   layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -64,12 +64,11 @@ QWidget* DialogBody(QDialog& dialog) {
   outer->setContentsMargins(0, 0, 0, 0);
   outer->setSizeConstraint(QLayout::SetFixedSize);
   auto* frame = new QFrame(&dialog);
-  frame->setFrameStyle(QFrame::Box | QFrame::Plain);
   frame->setStyleSheet(QStringLiteral("QFrame#dialogFrame { border: 1px solid palette(dark); }"));
   frame->setObjectName(QStringLiteral("dialogFrame"));
   outer->addWidget(frame);
   auto* inner = new QVBoxLayout(frame);
-  inner->setContentsMargins(1, 1, 1, 1);
+  inner->setContentsMargins(0, 0, 0, 0);
   inner->setSpacing(0);
   inner->addWidget(new TitleBar(dialog));
   auto* body = new QWidget(frame);

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QTimer>
 #include <QWidget>
+#include <utility>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -47,12 +49,23 @@ void Answer(const QString& request) {
   QFile::rename(request + ".part", request + ".out");
 }
 
+// With VELMORA_READER_RETAIN set, the X server keeps velmora's windows after its connection closes: what is
+// gone after velmora has ended, velmora took away itself.
+void RetainWindows() {
+  const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (!x11) return;
+  xcb_set_close_down_mode(x11->connection(), XCB_CLOSE_DOWN_RETAIN_PERMANENT);
+  xcb_flush(x11->connection());
+}
+
 // Runs as the application object is made: looks for a request every 50 ms, in its event loops too.
 void StartPolling() {
   const QString request = qEnvironmentVariable("VELMORA_READER_REQUEST");
   if (request.isEmpty()) return;
   auto* timer = new QTimer(QCoreApplication::instance());
   QObject::connect(timer, &QTimer::timeout, [request] {
+    static bool retain = qEnvironmentVariableIsSet("VELMORA_READER_RETAIN");
+    if (std::exchange(retain, false)) RetainWindows();
     if (QFile::remove(request)) Answer(request);
   });
   timer->start(50);

@@ -5,6 +5,7 @@ refusal from mutter, and the screen-saver and display-properties items. The menu
 as a panel does. Run with the linux preset's ctest, or by hand (words given: only the tests whose names contain
 one); prints "N passed, M failed"."""
 
+import signal
 import sys
 import time
 from pathlib import Path
@@ -16,6 +17,11 @@ MENU = ["800x600ピクセル\t32ビット", "1024x768ピクセル\t32ビット",
 # Xvfb pixels: the default button of GNOME's question on the 1024x768 screen, the icon in the panel at 1280x1024.
 KEEP_CHANGES, PANEL_ICON = (612, 445), (1210, 15)
 REVERT_SECONDS = 20  # GNOME's countdown
+PANEL_HEIGHT = 40  # with the clock, which may change between two screenshots
+# The About window's client area under velmora's own title bar, in a one-pixel frame; that title bar's content.
+ABOUT_SIZE = (313 + 2, 169 + 30 + 2)
+TITLE_BAR = {"title": "Velmora", "buttons": ["closeButton"]}
+EXTENSION = "ubuntu-appindicators@ubuntu.com"
 
 
 def shows(g, width, height):
@@ -28,13 +34,15 @@ def test_gnome_shell():
     with GnomeSession("shell") as g:
         monitors = g.tmp / "home/.config/monitors.xml"
         g.start()
-        check_equal((g.menu(), g.tip()), (MENU, "1280x1024ピクセル 32ビット"), "menu and tooltip")
         g.xdotool("key", "Escape")  # GNOME Shell starts in the overview
         time.sleep(0.5)
+        # The panel asks for the menu itself as it opens it: read without asking, it is filled.
         g.xdotool("mousemove", *PANEL_ICON, "click", "1")
         time.sleep(1)  # the panel's menu opens
+        check_equal([c for _, c in g.menu_items(about_to_show=False)], MENU, "the menu GNOME Shell's panel filled")
         g.screenshot("menu_open")
         g.xdotool("key", "Escape")
+        check_equal(g.tip(), "1280x1024ピクセル 32ビット", "tooltip")
         # /s lasts for the session: no question, so nothing takes it back once GNOME's countdown has passed.
         for args, status, mode in ((["/s800,600,32"], 0, (800, 600)), (["/s640,480,32"], 1, (800, 600))):
             rc, err = g.run_velmora(*args)
@@ -54,9 +62,14 @@ def test_gnome_shell():
         time.sleep(max(0.0, applied + REVERT_SECONDS + 5 - time.monotonic()))
         check_equal((g.current_mode(), monitors.exists()), ((800, 600), False), "/s 25 s later, and nothing stored")
 
+        before = g.screenshot("about_before")
         g.choose("バージョン情報")
         time.sleep(1)  # drawn
-        check(g.colours(g.screenshot("about_window")).get((0, 0, 255), 0) > 50, "the About window and its icon")
+        window = g.changed(before, g.screenshot("about_screen"), skip_top=PANEL_HEIGHT)
+        check(window and window[2:] == ABOUT_SIZE, f"the About window: {window}")
+        about = g.screenshot("about_window", window)
+        check(g.colours(about).get((0, 0, 255), 0) > 50, "the About window's icon")
+        check_equal(g.ask().get("titleBar"), TITLE_BAR, "the About window's title bar")
 
         # A switch by another client: the tooltip follows without the menu being opened.
         g.display_config("ApplyMonitorsConfig", "1", "1", "[(0,0,1.0,0,true,[('LVDS1','1280x1024@60.000',@a{sv} {})])]",
@@ -78,6 +91,44 @@ def test_gnome_shell():
         wait_for(lambda: shows(g, 800, 600), 5, "800x600 shown while GNOME asks")
         wait_for(lambda: g.current_mode() == (1024, 768), REVERT_SECONDS + 5, "GNOME to revert")
         wait_for(lambda: shows(g, 1024, 768), 5, "the reverted mode shown")
+
+
+def test_no_tray_extension_and_box_title():
+    """GNOME Shell without its tray extension: velmora's box says so and offers to switch it on; No ends velmora,
+    Yes shows the icon in the panel. A box's title bar (velmora's own here), and a box ended by the session."""
+    with GnomeSession("notray", host=False) as g:
+        g.xdotool("key", "Escape")  # out of the overview
+        proc = g.start("/s640x480x8")
+        check_equal(wait_for(lambda: g.ask().get("box"), 10, "the syntax box").split("\n")[0],
+                    "パラメータの構文が間違っています。", "the syntax box")
+        check_equal(g.ask().get("titleBar"), TITLE_BAR, "the box's title bar: the whole title, a close button only")
+        time.sleep(0.5)
+        g.screenshot("syntax_box")
+        proc.send_signal(signal.SIGHUP)  # the session ends while the box is up
+        check_equal(proc.wait(10), 2, "exit status of the syntax box's run, ended by the session")
+
+        info = lambda: g.gdbus("org.gnome.Shell", "/org/gnome/Shell",  # noqa: E731
+                               "org.gnome.Shell.Extensions.GetExtensionInfo", EXTENSION)
+        check("'state': <6.0>" in info(), f"the extension is not installed and off: {info()}")
+        for answer in ("Escape", "Return"):
+            proc = g.start()
+            box = wait_for(lambda: g.ask().get("box"), 15, "the box saying no tray shows the icon")
+            check_equal(box, "このデスクトップには通知領域のアイコンが表示されません。\n"
+                        "GNOME Shellの拡張機能「Ubuntu AppIndicators」を有効にしますか？", "the box")
+            time.sleep(0.5)
+            g.screenshot("no_tray_box")
+            g.xdotool("key", answer)
+            if answer == "Escape":
+                check_equal(proc.wait(10), 3, "exit status after No")
+        wait_for(lambda: "'state': <1.0>" in info(), 5, "the extension to be on")
+        # The extension's host registers; velmora starts itself afresh and its item shows in the panel.
+        wait_for(lambda: g.owned("org.kde.StatusNotifierWatcher") and "@" in g.gdbus(
+            "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+            "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems"), 10, "velmora's item")
+        time.sleep(1)
+        panel = g.screenshot("panel_after_yes", (PANEL_ICON[0] - 60, 0, 120, 30))
+        blue = sum(n for (r, gr, b), n in g.colours(panel).items() if b > 200 and max(r, gr) < 40)  # the panel's shade
+        check(proc.poll() is None and blue > 20, f"the icon in the panel ({blue} blue pixels)")
 
 
 def test_late_host_refusal_and_display_tool():
