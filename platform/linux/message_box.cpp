@@ -1,7 +1,7 @@
 #include "message_box.h"
 
-#include <QHBoxLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -48,8 +48,8 @@ MessageBox::MessageBox(Kind kind, const QString& text, const QString& detail, QW
     row->addWidget(button);
     return button;
   };
-  QPushButton* first = add(kind == Kind::kQuestion ? QStringLiteral("はい(&Y)") : QStringLiteral("OK"),
-                           &QDialog::accept);
+  QPushButton* first =
+      add(kind == Kind::kQuestion ? QStringLiteral("はい(&Y)") : QStringLiteral("OK"), &QDialog::accept);
   if (kind == Kind::kQuestion) add(QStringLiteral("いいえ(&N)"), &QDialog::reject);
   first->setDefault(true);
   first->setFocus();

@@ -40,19 +40,23 @@ inline constexpr int kNoTrayExit = kExitError;
 inline NoTrayBox DecideNoTray(Desktop desktop, const std::vector<ShellExtension>& extensions, bool asked) {
   const std::string lead = "このデスクトップには通知領域のアイコンが表示されません。\n";
   if (desktop == Desktop::kX11)
-    return {lead + "通知領域のあるパネル、またはstalonetrayパッケージをインストールして起動してください。", ""};
+    return {lead + "通知領域のあるパネル、またはstalonetrayパッケージをインストールして起動してください。",
+            ""};
   if (desktop == Desktop::kOtherWayland)
-    return {lead + "StatusNotifierItemに対応したパネル（waybarなど）をインストールして起動してください。", ""};
+    return {lead + "StatusNotifierItemに対応したパネル（waybarなど）をインストールして起動してください。",
+            ""};
   const ShellExtension* installed = nullptr;
   for (const std::string& uuid : kTrayExtensions)
     for (const ShellExtension& e : extensions)
       if (e.uuid == uuid && !installed) installed = &e;
   if (!installed)
-    return {lead + "gnome-shell-extension-appindicatorパッケージをインストールし、ログインし直してから起動して"
-                   "ください。",
+    return {lead +
+                "gnome-shell-extension-appindicatorパッケージをインストールし、ログインし直してから起動して"
+                "ください。",
             ""};
   const bool off = installed->state == kExtensionOff || installed->state == kExtensionInstalled;
-  if (off && !asked) return {lead + "GNOME Shellの拡張機能「" + installed->name + "」を有効にしますか？", installed->uuid};
+  if (off && !asked)
+    return {lead + "GNOME Shellの拡張機能「" + installed->name + "」を有効にしますか？", installed->uuid};
   return {lead + "GNOME Shellの「拡張機能」で「" + installed->name + "」をご確認ください。", ""};
 }
 

@@ -47,7 +47,8 @@ TitleBar::TitleBar(QDialog& dialog) : QWidget(&dialog) {
 }
 
 void TitleBar::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && window()->windowHandle()) window()->windowHandle()->startSystemMove();
+  if (event->button() == Qt::LeftButton && window()->windowHandle())
+    window()->windowHandle()->startSystemMove();
 }
 
 void TitleBar::paintEvent(QPaintEvent* /*event*/) {

@@ -34,11 +34,11 @@ void TrayHostWait::Check() {
 }
 
 void TrayHostWait::NoTray() {
-  Check();  // a host that registered before this wait began
+  Check();                                               // a host that registered before this wait began
   if (QSystemTrayIcon::isSystemTrayAvailable()) return;  // an XEmbed tray has taken the icon
   const QDBusConnection bus = QDBusConnection::sessionBus();
   const auto extensions = shell_extensions::List(bus);
-  const Desktop desktop = extensions                                   ? Desktop::kGnomeShell
+  const Desktop desktop = extensions                                     ? Desktop::kGnomeShell
                           : qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ? Desktop::kOtherWayland
                                                                          : Desktop::kX11;
   const NoTrayBox decided = DecideNoTray(desktop, extensions.value_or(std::vector<ShellExtension>{}), asked_);

@@ -3,21 +3,22 @@
 // thread, what the user sees to that name + ".out" as JSON (written aside and renamed, so that a reader sees
 // all of it or nothing): {"menu": the open popup menu's items ("-" for a separator, "* " before a ticked
 // caption), "tip": the tray icon's tooltip, or null, "box": the open message box's text and the detail under
-// it, or null, "titleBar": {"title", "buttons"} of the title bar velmora draws itself on the box or the active
-// window, where it draws one}.
+// it, or null, "titleBar": {"title", "buttons"} of the title bar velmora draws itself on the box or the
+// active window, where it draws one}.
+#include <xcb/xcb.h>
+
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMenu>
-#include <QAbstractButton>
 #include <QLabel>
+#include <QMenu>
 #include <QTimer>
 #include <QWidget>
 #include <utility>
-#include <xcb/xcb.h>
 
 namespace {
 
@@ -29,7 +30,8 @@ void Answer(const QString& request) {
   }
   QJsonObject shown{{"menu", items}, {"tip", QJsonValue::Null}, {"box", QJsonValue::Null}};
   QWidget* modal = QApplication::activeModalWidget();
-  if (modal && modal->objectName() == QLatin1String("msgBox")) shown["box"] = modal->property("boxText").toString();
+  if (modal && modal->objectName() == QLatin1String("msgBox"))
+    shown["box"] = modal->property("boxText").toString();
   // The title bar velmora draws itself (on Wayland): its title, or "cut" where the label is narrower than
   // its text; and the buttons on it.
   QWidget* window = modal ? modal : QApplication::activeWindow();

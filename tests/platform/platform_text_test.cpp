@@ -1,13 +1,14 @@
 // What the platform layers make of text from outside the program: the command-line text the Windows build
 // hands to the program, the file its launch service starts for a command line (never one that a search of the
 // program's own folder or the current directory would find), and the folders the X11 build searches for a
-// desktop tool (never the current directory).
+// desktop tool (never the current directory), and what the Linux build says when no tray shows its icon.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/linux/no_tray.h"
 #include "platform/linux/search_folders.h"
 #include "platform/win32/command_tail.h"
 #include "platform/win32/system_program.h"
@@ -77,6 +78,61 @@ TEST(SearchFolders, KeepsOnlyAbsoluteEntriesInOrder) {
       {"/", {"/"}}};
   // clang-format on
   for (const auto& [path, folders] : rows) EXPECT_EQ(linuxp::SearchFolders(path), folders) << path;
+}
+
+TEST(DecideNoTray, AsksToSwitchAnOffTrayExtensionOnOnceElseSaysWhatToInstall) {
+  using linuxp::Desktop;
+  const std::string lead = "このデスクトップには通知領域のアイコンが表示されません。\n";
+  const std::string install =
+      lead +
+      "gnome-shell-extension-appindicatorパッケージをインストールし、ログインし直してから起動してください。";
+  const std::string check = lead + "GNOME Shellの「拡張機能」で「AppIndicator」をご確認ください。";
+  const std::string debian = "ubuntu-appindicators@ubuntu.com",
+                    upstream = "appindicatorsupport@rgcjonas.gmail.com";
+  const auto ask = [&](const std::string& name) {
+    return lead + "GNOME Shellの拡張機能「" + name + "」を有効にしますか？";
+  };
+  const linuxp::ShellExtension other{"dash-to-dock@micxgx.gmail.com", "Dash to Dock", 6};
+  const struct {
+    Desktop desktop;
+    std::vector<linuxp::ShellExtension> extensions;
+    bool asked;
+    std::string text, enable;
+  } rows[] = {
+      // Installed and off (never switched on, or switched off in this session): asked once.
+      {Desktop::kGnomeShell, {other, {debian, "AppIndicator", 6}}, false, ask("AppIndicator"), debian},
+      {Desktop::kGnomeShell, {{upstream, "AppIndicator", 2}}, false, ask("AppIndicator"), upstream},
+      {Desktop::kGnomeShell,
+       {{upstream, "Upstream", 6}, {debian, "Debian", 6}},
+       false,
+       ask("Debian"),
+       debian},
+      {Desktop::kGnomeShell, {{debian, "AppIndicator", 6}}, true, check, ""},
+      // On but showing nothing, broken (3), out of date (4): nothing to switch on.
+      {Desktop::kGnomeShell, {{debian, "AppIndicator", 1}}, false, check, ""},
+      {Desktop::kGnomeShell, {{debian, "AppIndicator", 3}}, false, check, ""},
+      {Desktop::kGnomeShell, {{upstream, "AppIndicator", 4}}, false, check, ""},
+      // None installed.
+      {Desktop::kGnomeShell, {}, false, install, ""},
+      {Desktop::kGnomeShell, {other}, false, install, ""},
+      // Other desktops: what to install there; GNOME Shell's list does not apply.
+      {Desktop::kX11,
+       {{debian, "AppIndicator", 6}},
+       false,
+       lead + "通知領域のあるパネル、またはstalonetrayパッケージをインストールして起動してください。",
+       ""},
+      {Desktop::kOtherWayland,
+       {},
+       false,
+       lead + "StatusNotifierItemに対応したパネル（waybarなど）をインストールして起動してください。",
+       ""},
+  };
+  for (const auto& row : rows) {
+    const linuxp::NoTrayBox box = linuxp::DecideNoTray(row.desktop, row.extensions, row.asked);
+    EXPECT_EQ(box.text, row.text) << &row - rows;
+    EXPECT_EQ(box.enable, row.enable) << &row - rows;
+  }
+  EXPECT_EQ(linuxp::kNoTrayExit, 3);
 }
 
 }  // namespace
