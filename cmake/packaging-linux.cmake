@@ -82,6 +82,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The tray icon, menu and About window as a native Wayland client; without it, through XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+# GNOME Shell shows tray icons only through this extension; a Suggests, since the package serves other
+# desktops too, where it would pull in GNOME Shell for nothing.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS gnome-shell-extension-appindicator)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VELMORA_DEB_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "switch the screen resolution from the system tray")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Velmora sits in the system tray of an X11 desktop or of GNOME (Wayland or
