@@ -28,10 +28,11 @@ TEST(PickMode, KeepsTheRateInForceElsePreferredElseHighestNeverInterlaced) {
     int list;
     double inForce, asked, expected;  // expected 0: no mode
   } rows[] = {
-      {0, 60, 0, 60},  {0, 75, 0, 75}, {0, 59.94, 0, 60}, {0, 50, 0, 75}, {0, 0, 0, 75},
-      {0, 60, 75, 75}, {1, 60, 0, 75}, {1, 50, 0, 50},  // 60 is interlaced only: the highest progressive rate
-                                                        // instead
-      {2, 50, 0, 50},  {2, 0, 0, 60},                   // interlaced where nothing else is listed
+      // clang-format off
+      {0, 60, 0, 60}, {0, 75, 0, 75}, {0, 59.94, 0, 60}, {0, 50, 0, 75}, {0, 0, 0, 75}, {0, 60, 75, 75},
+      {1, 60, 0, 75}, {1, 50, 0, 50},  // 60 is interlaced only: the highest progressive rate instead
+      {2, 50, 0, 50}, {2, 0, 0, 60},   // interlaced where nothing else is listed
+      // clang-format on
   };
   for (const auto& row : rows) {
     const Listed* m = linuxp::PickMode(lists[row.list], 1280, 1024, row.inForce, row.asked);
