@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     if (mode.width != width || mode.height != height) continue;
     const mutter::LogicalMonitor& logical = state->logicalMonitors.first();
     const QList<mutter::LogicalMonitorConfig> config{
-        {logical.x, logical.y, logical.scale, logical.transform, true, {{monitor->connector, mode.id}}}};
+        {logical.x, logical.y, logical.scale, logical.transform, true, {{monitor->connector, mode.id, {}}}}};
     return mutter::Apply(bus, state->serial, mutter::Method::kTemporary, config).isValid() ? 4 : 0;
   }
   return 1;

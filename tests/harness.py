@@ -359,6 +359,10 @@ class X11Session(Session):
     def current_mode(self):
         return tuple(map(int, re.search(r"current (\d+) x (\d+)", self.run("xrandr")).groups()))
 
+    def current_mode_name(self):
+        """The RandR name of the mode the output shows, such as "1280x1024_60"."""
+        return re.search(r"^\s+(\S+) \(0x[0-9a-f]+\).*\*current", self.run("xrandr", "--verbose"), re.M)[1]
+
     def __exit__(self, *exc):
         if hasattr(self, "dpy"):
             self.x11.XCloseDisplay(self.dpy)
@@ -406,9 +410,14 @@ class GnomeSession(X11Session):
 
     kind = "gnome"
 
-    def __init__(self, name, shell=True, monitors=1, host=True, scale=1):
+    def __init__(self, name, shell=True, monitors=1, host=True, modes=GNOME_MODES, scales=None, fractional=False):
+        """modes: MUTTER_DEBUG_DUMMY_MODE_SPECS; scales: each monitor's, "2" or "1.5,1"; fractional: mutter's
+        fractional scaling (the logical layout mode) switched on."""
         super().__init__(name, tray=False)
-        self.shell, self.monitors, self.host, self.scale = shell, monitors, host, scale
+        self.shell, self.monitors, self.host = shell, monitors, host
+        self.mutter_env = {"MUTTER_DEBUG_DUMMY_MODE_SPECS": modes, "MUTTER_DEBUG_DUMMY_MONITOR_SCALES": scales,
+                           "MUTTER_DEBUG_NUM_DUMMY_MONITORS": str(monitors), "LIBGL_ALWAYS_SOFTWARE": "1"}
+        self.fractional = fractional
 
     def setup(self):
         (self.tmp / "home/.config").mkdir(parents=True)
@@ -419,11 +428,10 @@ class GnomeSession(X11Session):
                  "the buses")
         if self.shell and self.host:
             self.run("gsettings", "set", "org.gnome.shell", "enabled-extensions", "['ubuntu-appindicators@ubuntu.com']")
+        if self.fractional:
+            self.run("gsettings", "set", "org.gnome.mutter", "experimental-features", "['scale-monitor-framebuffer']")
         self.spawn(["gnome-shell" if self.shell else "mutter", "--nested", "--wayland", "--no-x11",
-                    "--wayland-display=velmora-wl"],
-                   env=self.env(MUTTER_DEBUG_DUMMY_MODE_SPECS=GNOME_MODES, LIBGL_ALWAYS_SOFTWARE="1",
-                                MUTTER_DEBUG_NUM_DUMMY_MONITORS=str(self.monitors),
-                                **({"MUTTER_DEBUG_DUMMY_MONITOR_SCALES": str(self.scale)} if self.scale != 1 else {})))
+                    "--wayland-display=velmora-wl"], env=self.env(**self.mutter_env))
         for name in ("org.gnome.Shell",) * self.shell + ("org.gnome.Mutter.DisplayConfig",):
             wait_for(lambda: self.owned(name), 30, name)
         if self.shell and self.host:
@@ -493,6 +501,24 @@ class GnomeSession(X11Session):
         found = re.search(r"'\d+x\d+@[\d.]+', (\d+), (\d+), [^)]*\{'is-current': <true>",
                           self.display_config("GetCurrentState"))
         return tuple(map(int, found.groups()))
+
+    def layout(self):
+        """The configuration mutter reports: "CONNECTOR@x,y*scale=MODE" per logical monitor (its mirrors follow as
+        "+CONNECTOR=MODE"), then "layout N" (the layout mode)."""
+        state = self.display_config("GetCurrentState")
+        heads = list(re.finditer(r"\(\('(\w+)', 'MetaProducts", state))
+        shown = {}
+        for head, end in zip(heads, [h.start() for h in heads[1:]] + [len(state)]):
+            found = re.search(r"\('([^']+)', \d+, \d+, [\d.]+, [\d.]+, \[[^\]]*\], \{'is-current'",
+                              state[head.end():end])
+            shown[head[1]] = found[1] if found else None
+        logical = []
+        for x, y, scale, body in re.findall(r"\((\d+), (\d+), ([\d.]+), (?:uint32 )?\d+, (?:true|false), \[(\('[^]]*)\]",
+                                            state):
+            names = re.findall(r"\('(\w+)', 'MetaProducts", body)
+            logical.append(f"{names[0]}@{x},{y}*{float(scale):g}=" + "+".join(
+                (f"{n}=" if i else "") + str(shown.get(n)) for i, n in enumerate(names)))
+        return " ".join(logical) + " layout " + re.search(r"'layout-mode': <uint32 (\d)>", state)[1]
 
     def menu_items(self, about_to_show=True):
         """The item's menu as a panel reads it (AboutToShow, unless the panel has just asked itself, then GetLayout):

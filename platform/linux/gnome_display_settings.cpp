@@ -1,12 +1,17 @@
 #include "gnome_display_settings.h"
 
+#include <QLoggingCategory>
 #include <cmath>
 #include <utility>
 
 #include "mode_record.h"
+#include "monitor_layout.h"
 
 namespace linuxp {
 namespace {
+
+// QT_LOGGING_RULES="velmora.gnome.debug=true" prints every configuration sent to mutter on standard error.
+Q_LOGGING_CATEGORY(lcGnome, "velmora.gnome", QtInfoMsg)
 
 constexpr int32_t kBitsPerPixel = 32;
 
@@ -15,6 +20,66 @@ const mutter::Mode* CurrentMode(const mutter::Monitor& monitor) {
   for (const mutter::Mode& m : monitor.modes)
     if (m.current) return &m;
   return nullptr;
+}
+
+// The state as the layout rules read it.
+layout::State Plain(const mutter::State& state) {
+  layout::State plain;
+  for (const mutter::Monitor& monitor : state.monitors) {
+    layout::Monitor m{monitor.connector.toStdString(), {}};
+    for (const mutter::Mode& mode : monitor.modes)
+      m.modes.push_back({mode.id.toStdString(),
+                         mode.width,
+                         mode.height,
+                         mode.refresh,
+                         mode.preferred,
+                         mode.current,
+                         mode.interlaced,
+                         {mode.scales.begin(), mode.scales.end()}});
+    plain.monitors.push_back(std::move(m));
+  }
+  for (const mutter::LogicalMonitor& logical : state.logicalMonitors) {
+    layout::LogicalMonitor l{logical.x, logical.y, logical.scale, logical.transform, logical.primary, {}};
+    for (const QString& connector : logical.connectors) l.connectors.push_back(connector.toStdString());
+    plain.logicalMonitors.push_back(std::move(l));
+  }
+  plain.layoutMode = state.properties.value(QStringLiteral("layout-mode"), layout::kPhysical).toUInt();
+  plain.supportsChangingLayoutMode =
+      state.properties.value(QStringLiteral("supports-changing-layout-mode")).toBool();
+  plain.globalScaleRequired = state.properties.value(QStringLiteral("global-scale-required")).toBool();
+  return plain;
+}
+
+// The monitor's properties that ApplyMonitorsConfig takes back, under the names it takes them by.
+QVariantMap Carried(const mutter::Monitor& monitor) {
+  QVariantMap carried;
+  for (auto it = monitor.properties.cbegin(); it != monitor.properties.cend(); ++it)
+    if (const std::optional<std::string> name = layout::AppliedPropertyName(it.key().toStdString()))
+      carried.insert(QString::fromStdString(*name), it.value());
+  return carried;
+}
+
+// The configuration as gdbus would print the call's arguments.
+QString Describe(const QList<mutter::LogicalMonitorConfig>& config, const QVariantMap& properties) {
+  const auto map = [](const QVariantMap& m) {
+    QStringList entries;
+    for (auto it = m.cbegin(); it != m.cend(); ++it)
+      entries << QStringLiteral("'%1': %2").arg(it.key(), it.value().toString());
+    return QStringLiteral("{") + entries.join(QStringLiteral(", ")) + QStringLiteral("}");
+  };
+  QStringList logical;
+  for (const mutter::LogicalMonitorConfig& c : config) {
+    QStringList monitors;
+    for (const mutter::Assignment& a : c.monitors)
+      monitors << QStringLiteral("('%1', '%2', %3)").arg(a.connector, a.modeId, map(a.properties));
+    logical << QStringLiteral("(%1, %2, %3, %4, %5, [%6])")
+                   .arg(c.x)
+                   .arg(c.y)
+                   .arg(c.scale, 0, 'g', 17)
+                   .arg(c.transform)
+                   .arg(c.primary ? QStringLiteral("true") : QStringLiteral("false"), monitors.join(", "));
+  }
+  return QStringLiteral("[%1] %2").arg(logical.join(QStringLiteral(", ")), map(properties));
 }
 
 }  // namespace
@@ -77,33 +142,35 @@ int32_t GnomeDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   const std::optional<mutter::State> state = mutter::ReadState(bus_);
   const mutter::Monitor* monitor = state ? state->Primary() : nullptr;
   if (!monitor) return api::DispChangeFailed;
-  const std::vector<Mode> modes = Listed(*monitor);
   const mutter::Mode* current = CurrentMode(*monitor);
   const int32_t width =
       (record.dmFields & api::DmPelsWidth) ? record.dmPelsWidth : (current ? current->width : 0);
   const int32_t height =
       (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : (current ? current->height : 0);
-  const Mode* target = PickMode(modes, width, height, record.dmDisplayFrequency);
-  if (!target) return api::DispChangeBadMode;
+  const double asked = (record.dmFields & kDmDisplayFrequency) ? record.dmDisplayFrequency : 0;
+  const layout::Plan plan = layout::PlanSwitch(Plain(*state), width, height, asked);
+  if (!plan.config) {
+    refusal_ = QString::fromStdString(plan.refusal);
+    return api::DispChangeBadMode;
+  }
   if (flags & kCdsTest) return api::DispChangeSuccessful;
 
-  // Every logical monitor as it is, each monitor at its current mode but this one at the new mode.
   QList<mutter::LogicalMonitorConfig> config;
-  for (const mutter::LogicalMonitor& logical : state->logicalMonitors) {
+  for (const layout::LogicalMonitorConfig& logical : plan.config->logicalMonitors) {
     mutter::LogicalMonitorConfig c{logical.x,         logical.y,       logical.scale,
                                    logical.transform, logical.primary, {}};
-    for (const QString& connector : logical.connectors) {
-      QString modeId = target->id;
-      if (connector != monitor->connector) {
-        const mutter::Monitor* other = state->Find(connector);
-        const mutter::Mode* shown = other ? CurrentMode(*other) : nullptr;
-        modeId = shown ? shown->id : QString();
-      }
-      c.monitors.append({connector, modeId});
+    for (const layout::Assignment& a : logical.monitors) {
+      const QString connector = QString::fromStdString(a.connector);
+      const mutter::Monitor* shown = state->Find(connector);
+      c.monitors.append(
+          {connector, QString::fromStdString(a.modeId), shown ? Carried(*shown) : QVariantMap()});
     }
     config.append(c);
   }
-  const QDBusError error = mutter::Apply(bus_, state->serial, method_, config);
+  QVariantMap properties;
+  if (plan.config->layoutMode) properties.insert(QStringLiteral("layout-mode"), *plan.config->layoutMode);
+  qCDebug(lcGnome).noquote() << "ApplyMonitorsConfig" << Describe(config, properties);
+  const QDBusError error = mutter::Apply(bus_, state->serial, method_, config, properties);
   if (!error.isValid()) return api::DispChangeSuccessful;
   refusal_ = error.message();
   // An invalid mode or layout is refused as invalid arguments; a stale serial, as access denied.

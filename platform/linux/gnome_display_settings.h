@@ -27,12 +27,13 @@ class GnomeDisplaySettings : public QObject, public DisplaySettings {
   // and takes it back after a while without an answer. A temporary apply is never asked about
   // and lasts for the session.
   void SetMethod(mutter::Method method) { method_ = method; }
-  // Mutter's reason for refusing the last change, once; empty when it was not refused.
+  // Why the last change was refused (mutter's reason, or a mirror lacking the size), once; empty
+  // when it was not refused.
   QString TakeRefusal();
 
   int32_t Enumerate(int32_t modeNum, DisplayModeRecord& record) override;
-  // Applies a listed mode of that width and height (and refresh rate, when one is listed with it)
-  // to the monitor, leaving every other logical monitor's place, scale and transform as they are.
+  // Applies a listed mode of that width and height to the primary logical monitor, with the scale,
+  // mirrors and neighbours that layout::PlanSwitch works out (monitor_layout.h).
   int32_t Change(DisplayModeRecord& record, int32_t flags) override;
 
  private Q_SLOTS:

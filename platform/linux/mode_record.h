@@ -1,10 +1,9 @@
-// What both Linux display services put in a mode record, and how they choose among listed modes.
+// What both Linux display services put in a mode record.
 #pragma once
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "ports/display_settings.h"
 
@@ -27,19 +26,6 @@ inline void FillModeRecord(const std::string& device, int32_t width, int32_t hei
   record.dmPelsHeight = height;
   record.dmDisplayFlags = displayFlags;
   record.dmDisplayFrequency = frequency;
-}
-
-// The first listed mode of that size; among several, the one at the refresh rate asked for (0: any).
-// Mode has width, height and frequency (whole hertz).
-template <typename Mode>
-const Mode* PickMode(const std::vector<Mode>& modes, int32_t width, int32_t height, uint32_t frequency) {
-  const Mode* target = nullptr;
-  for (const Mode& m : modes) {
-    if (m.width != width || m.height != height) continue;
-    if (!target) target = &m;
-    if (frequency != 0 && m.frequency == frequency) return &m;
-  }
-  return target;
 }
 
 }  // namespace linuxp

@@ -28,12 +28,14 @@ QList<Mode> ReadModes(const QDBusArgument& arg) {
   while (!arg.atEnd()) {
     Mode mode;
     double preferredScale = 0;
-    QList<double> scales;
     QVariantMap properties;
     arg.beginStructure();
-    arg >> mode.id >> mode.width >> mode.height >> mode.refresh >> preferredScale >> scales >> properties;
+    arg >> mode.id >> mode.width >> mode.height >> mode.refresh >> preferredScale >> mode.scales >>
+        properties;
     arg.endStructure();
     mode.current = properties.value(QStringLiteral("is-current")).toBool();
+    mode.preferred = properties.value(QStringLiteral("is-preferred")).toBool();
+    mode.interlaced = properties.value(QStringLiteral("is-interlaced")).toBool();
     modes.append(mode);
   }
   arg.endArray();
@@ -46,11 +48,10 @@ QList<Monitor> ReadMonitors(const QDBusArgument& arg) {
   arg.beginArray();
   while (!arg.atEnd()) {
     Monitor monitor;
-    QVariantMap properties;
     arg.beginStructure();
     monitor.connector = ReadConnector(arg);
     monitor.modes = ReadModes(arg);
-    arg >> properties;
+    arg >> monitor.properties;
     arg.endStructure();
     monitors.append(monitor);
   }
@@ -113,11 +114,12 @@ std::optional<State> ReadState(const QDBusConnection& bus) {
   state.serial = reply.arguments().at(0).toUInt();
   state.monitors = ReadMonitors(reply.arguments().at(1).value<QDBusArgument>());
   state.logicalMonitors = ReadLogicalMonitors(reply.arguments().at(2).value<QDBusArgument>());
+  state.properties = qdbus_cast<QVariantMap>(reply.arguments().at(3));
   return state;
 }
 
 QDBusError Apply(const QDBusConnection& bus, uint32_t serial, Method method,
-                 const QList<LogicalMonitorConfig>& config) {
+                 const QList<LogicalMonitorConfig>& config, const QVariantMap& properties) {
   static const bool registered = [] {
     qDBusRegisterMetaType<Assignment>();
     qDBusRegisterMetaType<QList<Assignment>>();
@@ -127,21 +129,20 @@ QDBusError Apply(const QDBusConnection& bus, uint32_t serial, Method method,
   }();
   (void)registered;
   QDBusMessage call = Call(QStringLiteral("ApplyMonitorsConfig"));
-  call << serial << static_cast<uint32_t>(method) << QVariant::fromValue(config) << QVariantMap();
+  call << serial << static_cast<uint32_t>(method) << QVariant::fromValue(config) << properties;
   return QDBusError(bus.call(call, QDBus::Block, kTimeoutMs));
 }
 
 QDBusArgument& operator<<(QDBusArgument& arg, const Assignment& a) {
   arg.beginStructure();
-  arg << a.connector << a.modeId << QVariantMap();
+  arg << a.connector << a.modeId << a.properties;
   arg.endStructure();
   return arg;
 }
 
 const QDBusArgument& operator>>(const QDBusArgument& arg, Assignment& a) {
-  QVariantMap properties;
   arg.beginStructure();
-  arg >> a.connector >> a.modeId >> properties;
+  arg >> a.connector >> a.modeId >> a.properties;
   arg.endStructure();
   return arg;
 }

@@ -27,11 +27,15 @@ struct Mode {
   int32_t height = 0;
   double refresh = 0;  // hertz
   bool current = false;
+  bool preferred = false;
+  bool interlaced = false;
+  QList<double> scales;  // the scales mutter accepts with this mode
 };
 
 struct Monitor {
   QString connector;
   QList<Mode> modes;  // in mutter's order
+  QVariantMap properties;
 };
 
 struct LogicalMonitor {
@@ -47,6 +51,7 @@ struct State {
   uint32_t serial = 0;
   QList<Monitor> monitors;
   QList<LogicalMonitor> logicalMonitors;
+  QVariantMap properties;  // layout-mode, supports-changing-layout-mode, global-scale-required, ...
 
   const Monitor* Find(const QString& connector) const;
   // The monitor of the primary logical monitor, or of the first when none is primary.
@@ -57,6 +62,7 @@ struct State {
 struct Assignment {
   QString connector;
   QString modeId;
+  QVariantMap properties;
 };
 struct LogicalMonitorConfig {
   int32_t x = 0;
@@ -73,7 +79,7 @@ bool Offered(const QDBusConnection& bus);
 std::optional<State> ReadState(const QDBusConnection& bus);
 // ApplyMonitorsConfig; mutter's refusal, or no error.
 QDBusError Apply(const QDBusConnection& bus, uint32_t serial, Method method,
-                 const QList<LogicalMonitorConfig>& config);
+                 const QList<LogicalMonitorConfig>& config, const QVariantMap& properties = {});
 
 QDBusArgument& operator<<(QDBusArgument& arg, const Assignment& a);
 const QDBusArgument& operator>>(const QDBusArgument& arg, Assignment& a);

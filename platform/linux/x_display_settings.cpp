@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "mode_record.h"
+#include "refresh_rate.h"
 
 namespace linuxp {
 namespace {
@@ -118,9 +119,9 @@ XDisplaySettings::Mode XDisplaySettings::Describe(const XRRModeInfo& info) {
   if (info.modeFlags & RR_DoubleScan) vTotal *= 2;
   if (info.modeFlags & RR_Interlace) vTotal /= 2;
   if (info.hTotal != 0 && vTotal != 0)
-    m.frequency =
-        static_cast<uint32_t>(std::lround(static_cast<double>(info.dotClock) / (info.hTotal * vTotal)));
-  if (info.modeFlags & RR_Interlace) m.flags |= DM_INTERLACED;
+    m.refresh = static_cast<double>(info.dotClock) / (info.hTotal * vTotal);
+  m.interlaced = (info.modeFlags & RR_Interlace) != 0;
+  if (m.interlaced) m.flags |= DM_INTERLACED;
   return m;
 }
 
@@ -159,6 +160,7 @@ XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) c
     for (int m = 0; m < res->nmode; ++m) {
       if (res->modes[m].id != info->modes[k]) continue;
       Mode mode = Describe(res->modes[m]);
+      mode.preferred = k < info->npreferred;
       if (Sideways(rotation)) std::swap(mode.width, mode.height);  // as the desktop shows it
       t.modes.push_back(mode);
     }
@@ -168,7 +170,8 @@ XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) c
 
 void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName,
                             DisplayModeRecord& record) const {
-  FillModeRecord(outputName, mode.width, mode.height, RootBitsPerPixel(), mode.frequency, mode.flags, record);
+  FillModeRecord(outputName, mode.width, mode.height, RootBitsPerPixel(),
+                 static_cast<uint32_t>(std::lround(mode.refresh)), mode.flags, record);
 }
 
 int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
@@ -217,7 +220,11 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   const int32_t height =
       (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
 
-  const Mode* target = PickMode(t.modes, width, height, record.dmDisplayFrequency);
+  double inForce = 0;
+  for (int m = 0; m < res->nmode; ++m)
+    if (res->modes[m].id == crtc->mode) inForce = Describe(res->modes[m]).refresh;
+  const double asked = (record.dmFields & kDmDisplayFrequency) ? record.dmDisplayFrequency : 0;
+  const Mode* target = PickMode(t.modes, width, height, inForce, asked);
   if (!target) return api::DispChangeBadMode;
   if (flags & kCdsTest) return api::DispChangeSuccessful;
 

@@ -21,8 +21,8 @@ class XDisplaySettings : public DisplaySettings {
   explicit XDisplaySettings(_XDisplay* display);
 
   int32_t Enumerate(int32_t modeNum, DisplayModeRecord& record) override;
-  // Switches the output's CRTC to a listed mode of that width and height (and refresh rate,
-  // when one is listed with it), resizing the screen as needed. X keeps no stored default
+  // Switches the output's CRTC to a listed mode of that width and height, at the rate PickMode
+  // chooses (refresh_rate.h), resizing the screen as needed. X keeps no stored default
   // mode, so the persist flag stores nothing: the result tells only whether the switch happened.
   int32_t Change(DisplayModeRecord& record, int32_t flags) override;
 
@@ -34,8 +34,10 @@ class XDisplaySettings : public DisplaySettings {
     unsigned long id = 0;  // the RandR mode
     int32_t width = 0;
     int32_t height = 0;
-    uint32_t frequency = 0;  // whole hertz, 0 when the mode has no timing
+    double refresh = 0;  // hertz, 0 when the mode has no timing
     uint32_t flags = 0;
+    bool interlaced = false;
+    bool preferred = false;  // among the output's preferred modes
   };
   struct Target {
     unsigned long output = 0;

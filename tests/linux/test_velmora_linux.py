@@ -81,6 +81,22 @@ def test_switch_option():
         check_equal((x.run_velmora("/s800,600,16")[0], x.current_mode()), (0, (800, 600)), "16 bits")
 
 
+def test_rate():
+    # Each size listed at 75 Hz before 60 Hz (1280x1024 also as the screen's own mode, without a timing): a switch
+    # keeps the rate in force, away and back, whichever that is.
+    with X11Session("rate", ["1280x1024_75", "1280x1024_60", "1024x768_75", "1024x768_60"], current="1280x1024_60",
+                    tray=False) as x:
+        for step, shown in (("/s1024,768,32", "1024x768_60"), ("/s1280,1024,32", "1280x1024_60"),
+                            ("1280x1024_75", "1280x1024_75"), ("/s1024,768,32", "1024x768_75"),
+                            ("/s1280,1024,32", "1280x1024_75")):
+            rc = 0
+            if step.startswith("/s"):
+                rc = x.run_velmora(step)[0]
+            else:  # the rate set elsewhere
+                x.run("xrandr", "--output", "screen", "--mode", step)
+            check_equal((rc, x.current_mode_name()), (0, shown), f"{step}: exit status and mode")
+
+
 def test_late_tray_about_signal_and_exit():
     with X11Session("late", MODES, tray=False) as x:
         # The X server keeps velmora's windows after it ends: the icon is gone only if velmora took it away.

@@ -1,0 +1,90 @@
+// The configuration a mode switch sends to GNOME's compositor, worked out from the state it reported: plain
+// data in, plain data out, as GNOME's own display settings would change the same layout.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace linuxp::layout {
+
+// mutter's layout modes: positions and sizes in logical pixels (size / scale) or in physical pixels.
+inline constexpr uint32_t kLogical = 1;
+inline constexpr uint32_t kPhysical = 2;
+
+struct Mode {
+  std::string id;
+  int32_t width = 0;
+  int32_t height = 0;
+  double refresh = 0;  // hertz
+  bool preferred = false;
+  bool current = false;
+  bool interlaced = false;
+  std::vector<double> scales;  // the scales mutter accepts with this mode
+};
+
+struct Monitor {
+  std::string connector;
+  std::vector<Mode> modes;
+};
+
+struct LogicalMonitor {
+  int32_t x = 0;
+  int32_t y = 0;
+  double scale = 1;
+  uint32_t transform = 0;
+  bool primary = false;
+  std::vector<std::string> connectors;  // more than one: mirrored
+};
+
+struct State {
+  std::vector<Monitor> monitors;
+  std::vector<LogicalMonitor> logicalMonitors;
+  uint32_t layoutMode = kPhysical;
+  bool supportsChangingLayoutMode = false;
+  bool globalScaleRequired = false;
+};
+
+struct Assignment {
+  std::string connector;
+  std::string modeId;
+};
+struct LogicalMonitorConfig {
+  int32_t x = 0;
+  int32_t y = 0;
+  double scale = 1;
+  uint32_t transform = 0;
+  bool primary = false;
+  std::vector<Assignment> monitors;
+};
+struct Config {
+  std::vector<LogicalMonitorConfig> logicalMonitors;
+  std::optional<uint32_t> layoutMode;  // sent only where mutter lets it be chosen
+};
+
+// The result of planning a switch: the configuration, or why there is none.
+struct Plan {
+  std::optional<Config> config;
+  std::string refusal;  // empty: no such size at all
+};
+
+// The primary logical monitor (the first when none is primary); null when there is none.
+const LogicalMonitor* PrimaryLogical(const State& state);
+const Monitor* FindMonitor(const State& state, const std::string& connector);
+const Mode* CurrentMode(const Monitor& monitor);
+
+// The switch of the primary logical monitor to width x height: every monitor of it (mirrors too) at a mode
+// of that size, at the rate `asked` (hertz, 0: none) where listed, else as PickMode chooses; a scale every
+// one of those modes accepts, the nearest to the scale in force; every logical monitor to the right of it or
+// below it moved by the change of its size in the layout mode's units, so that they stay adjacent; all else
+// as reported.
+Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked = 0);
+
+// The scale in `supported` nearest to `scale` (the lower of two as near); `scale` when the list is empty.
+double ChooseScale(double scale, const std::vector<double>& supported);
+
+// The key under which ApplyMonitorsConfig takes back a monitor property GetCurrentState reported, or
+// nothing for a property that is only reported.
+std::optional<std::string> AppliedPropertyName(const std::string& reported);
+
+}  // namespace linuxp::layout
