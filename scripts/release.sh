@@ -2,7 +2,10 @@
 # Builds every release artefact of the commit checked out, from a clean copy of it (git archive) in a fresh
 # folder, and writes SHA256SUMS beside them:
 #
-#   bash scripts/release.sh [OUT]        OUT: the folder for the artefacts, dist/ by default
+#   bash scripts/release.sh [--worktree] [OUT]     OUT: the folder for the artefacts, dist/ by default
+#
+# --worktree builds the working tree's files as they are (tracked, and untracked but not ignored), with the last
+# commit's date: the second build of the test command's rebuild-and-compare.
 #
 # Velmora-<v>-win32.zip and -win64.zip, the velmora_<v>_<arch>.deb, and the programs in them as built:
 # Velmora-<v>-win32.exe, Velmora-<v>-win64.exe (Velmora.exe of each zip) and velmora-<v>-linux-<arch> (the
@@ -11,6 +14,9 @@
 # itself is copied, and the date comes from cmake/reproducible.cmake's list.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+here=$(pwd)
+worktree=
+if [ "${1:-}" = --worktree ]; then worktree=1; shift; fi
 out=$(realpath -m "${1:-dist}")
 umask 022
 export LC_ALL=C.UTF-8
@@ -20,7 +26,11 @@ bash scripts/setup-linux.sh >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1 && [ -n "$worktree" ]; then
+  export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+  echo "Building the working tree in $work (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
+  git ls-files -z --cached --others --exclude-standard | tar --null --ignore-failed-read -T - -c | tar -x -C "$work"
+elif git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
     echo "release.sh: the tree has changes that are not committed; a release is built from a commit" >&2
     exit 1
@@ -41,20 +51,6 @@ for preset in win32 win64 linux; do
   cmake --build --preset "$preset" --target package | grep -F -- "- package:"
 done
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/linux/CMakeCache.txt)
-arch=$(dpkg --print-architecture)
-files=("Velmora-$version-win32.zip" "Velmora-$version-win64.zip" "velmora_${version}_$arch.deb"
-       "Velmora-$version-win32.exe" "Velmora-$version-win64.exe" "velmora-$version-linux-$arch")
-mkdir -p "$out"
-rm -f "$out/SHA256SUMS" "${files[@]/#/$out/}"
-cp build/win32/Velmora-"$version"-win32.zip build/win64/Velmora-"$version"-win64.zip \
-   build/linux/velmora_"$version"_"$arch".deb "$out"/
-cp build/win32/Velmora.exe "$out/${files[3]}"
-cp build/win64/Velmora.exe "$out/${files[4]}"
-cp build/linux/platform/linux/velmora "$out/${files[5]}"
-for a in win32 win64; do  # the loose programs are the zips' own
-  unzip -p "$out/Velmora-$version-$a.zip" "Velmora-$version-$a/Velmora.exe" | cmp - "$out/Velmora-$version-$a.exe"
-done
-(cd "$out" && sha256sum "${files[@]}" > SHA256SUMS)
+bash "$here/scripts/release-files.sh" "$work" "$out"
 echo "== $out/SHA256SUMS"
 cat "$out/SHA256SUMS"

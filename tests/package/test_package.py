@@ -126,6 +126,7 @@ def check_package(arch):
     pe = pefile.PE(data=exe)
     check_equal(pe.FILE_HEADER.Machine, MACHINES[arch], "machine")
     check_equal(pe.FILE_HEADER.TimeDateStamp, source_date(), "PE time stamp (the source date)")
+    check(exe == (REPO / "build" / arch / "Velmora.exe").read_bytes(), "the built Velmora.exe is not the zip's")
     check_version(pe)
     check_program_icon(pe)
     check_manifest(pe)
