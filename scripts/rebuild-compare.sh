@@ -30,6 +30,6 @@ echo "== took $(( $(date +%s) - start )) s"
 if diff <(sort -k2 "$theirs") <(sort -k2 "$second/out/SHA256SUMS"); then
   echo "identical: every artefact has the same SHA-256"
 else
-  echo "DIFFERENT: the lines above differ (< first, > second)" >&2
+  echo "DIFFERENT: the lines above differ (< $theirs, > the rebuild)" >&2
   exit 1
 fi
