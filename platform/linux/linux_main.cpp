@@ -1,11 +1,10 @@
 // velmora for Linux desktops: builds the platform over Qt and either GNOME's display
 // configuration or XRandR, loads frmMain hidden and runs the event loop. "/s w,h,d" applies a
-// mode and ends during start-up, as on Windows.
+// mode and ends during start-up, as on Windows, without bringing up Qt's GUI unless it shows a box.
 #include <unistd.h>
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QFontDatabase>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <csignal>
@@ -19,7 +18,7 @@
 #include "app/exit_status.h"
 #include "gnome_display_settings.h"
 #include "gnome_system_calls.h"
-#include "program_icon.h"
+#include "gui_start.h"
 #include "qt_gui_runtime.h"
 #include "qt_tray_shell.h"
 #include "signal_relay.h"
@@ -57,25 +56,9 @@ int main(int argc, char** argv) {
   // a native Wayland client where Qt's Wayland platform is installed, through XWayland otherwise.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", gnome && wayland ? "wayland;xcb" : "xcb");
+  // Qt's GUI comes up only when something is to be shown or the event loop is to run.
+  linuxp::GuiStart gui(argc, argv);
 
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);  // closing a message box or the About window ends nothing
-  QApplication::setApplicationName(QStringLiteral("velmora"));
-  QApplication::setWindowIcon(ProgramIcon());
-  // One face for the digits and the Japanese of the menu and tooltip, where one that has both is
-  // installed; otherwise the digits come from a Latin face and the rest from a fallback.
-  for (const QString& family : {QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")}) {
-    if (!QFontDatabase::hasFamily(family)) continue;
-    QFont font = QApplication::font();
-    font.setFamily(family);
-    QApplication::setFont(font);
-    break;
-  }
-
-  if (gnome && QGuiApplication::platformName() == QLatin1String("xcb"))
-    x = linuxp::OpenXDisplay(problem);  // only to keep the About window out of the taskbar
-
-  linuxp::AboutDialog about;
   std::optional<linuxp::GnomeDisplaySettings> gnomeDisplay;
   std::optional<linuxp::XDisplaySettings> xDisplay;
   std::optional<linuxp::GnomeSystemCalls> gnomeSystem;
@@ -89,7 +72,7 @@ int main(int argc, char** argv) {
   }
   DisplaySettings& display = gnome ? static_cast<DisplaySettings&>(*gnomeDisplay) : *xDisplay;
   SystemCalls& system = gnome ? static_cast<SystemCalls&>(*gnomeSystem) : *xSystem;
-  linuxp::QtGuiRuntime runtime(arguments, about);
+  linuxp::QtGuiRuntime runtime(arguments, gui);
   linuxp::QtTrayShell shell(runtime);
   frmMain form(Platform{display, shell, system, runtime});
 
@@ -100,16 +83,20 @@ int main(int argc, char** argv) {
     form.MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f);
   };
   runtime.onMenuChoice = [&](int32_t index) { form.MenuClick(static_cast<int16_t>(index)); };
-  if (x)
-    runtime.beforeShow = [&] { linuxp::SkipTaskbar(x.get(), static_cast<unsigned long>(about.winId())); };
+  runtime.onFormMade = [&](linuxp::AboutDialog& about) {
+    about.onOk = [&] { form.OkClick(); };
+    about.onCloseRequest = [&] { form.CloseRequest(vbFormControlMenu); };
+  };
+  runtime.beforeShow = [&](linuxp::AboutDialog& about) {
+    if (x) linuxp::SkipTaskbar(x.get(), static_cast<unsigned long>(about.winId()));
+  };
   const auto activateForm = [&] {
-    if (!about.isVisible()) return;
-    about.raise();
-    about.activateWindow();
+    linuxp::AboutDialog* about = runtime.Form();
+    if (!about || !about->isVisible()) return;
+    about->raise();
+    about->activateWindow();
   };
   (gnome ? gnomeSystem->activateForm : xSystem->activateForm) = activateForm;
-  about.onOk = [&] { form.OkClick(); };
-  about.onCloseRequest = [&] { form.CloseRequest(vbFormControlMenu); };
   // The end of the session hangs up; a task manager terminates or interrupts.
   linuxp::SignalRelay relay(
       [&](int signal) { form.CloseRequest(signal == SIGHUP ? vbAppWindows : vbAppTaskManager); });
@@ -119,22 +106,33 @@ int main(int argc, char** argv) {
   if (gnome) {
     gnomeDisplay->onChanged = displayChanged;  // mutter's MonitorsChanged, a kept or reverted switch too
     runtime.boxDetail = [&] { return gnomeDisplay->TakeRefusal(); };
-  } else {
-    // Qt hears the X server's RandR notifications and resizes its screens.
-    for (QScreen* screen : QGuiApplication::screens())
-      QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
-    QObject::connect(&app, &QGuiApplication::screenAdded, &app, [&](QScreen* screen) {
-      QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
-      displayChanged();
-    });
   }
+  // Once the GUI is up (a box, or the resident program's event loop), the program hears its events.
+  gui.onStarted.push_back([&] {
+    if (gnome && QGuiApplication::platformName() == QLatin1String("xcb"))
+      x = linuxp::OpenXDisplay(problem);  // only to keep the About window out of the taskbar
+    if (!gnome) {
+      // Qt hears the X server's RandR notifications and resizes its screens.
+      QCoreApplication* app = QCoreApplication::instance();
+      for (QScreen* screen : QGuiApplication::screens())
+        QObject::connect(screen, &QScreen::geometryChanged, app, displayChanged);
+      QObject::connect(qApp, &QGuiApplication::screenAdded, app, [&, app](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, app, displayChanged);
+        displayChanged();
+      });
+    }
+    relay.Listen();
+    shell.ShowIcons();
+  });
 
   // A switch from the command line lasts for the session and is not asked about; a choice from
   // the menu is stored, once the user keeps it.
   if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kTemporary);
   form.Start();  // with "/s" on the command line this ends the program itself
   if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kPersistent);
-  // Still here, so resident: say why no icon shows yet, and wait for a tray.
+  // Still here, so resident: the GUI, the icon and the event loop.
+  gui.Ensure();
+  // Say why no icon shows yet, and wait for a tray.
   std::optional<linuxp::TrayHostWait> hostWait;
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {
     std::fprintf(stderr, "velmora: no system tray on this display yet; the icon appears when one starts.\n");

@@ -14,6 +14,7 @@
 #include "about_dialog.h"
 #include "app/runtime_error.h"
 #include "app/version.h"
+#include "gui_start.h"
 #include "menu/menu_array.h"
 #include "message_box.h"
 #include "program_icon.h"
@@ -60,15 +61,16 @@ QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QtGuiRuntime::QtGuiRuntime(std::vector<std::string> arguments, AboutDialog& form)
-    : arguments_(std::move(arguments)), form_(form) {
-  icons_[kMiniIconHandle] = QIcon(ProgramIconImage(16));
-}
+QtGuiRuntime::QtGuiRuntime(std::vector<std::string> arguments, GuiStart& gui)
+    : arguments_(std::move(arguments)), gui_(gui) {}
+
+QtGuiRuntime::~QtGuiRuntime() = default;
 
 int32_t QtGuiRuntime::MsgBox(const std::u16string& prompt, int32_t buttons) {
+  gui_.Ensure();
   MessageBox box(buttons & vbCritical ? MessageBox::Kind::kCritical : MessageBox::Kind::kMessage,
                  ToQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
-                 boxDetail ? boxDetail() : QString(), form_.isVisible() ? &form_ : nullptr);
+                 boxDetail ? boxDetail() : QString(), form_ && form_->isVisible() ? form_.get() : nullptr);
   box.Ask();
   return 1;  // vbOK: the only button
 }
@@ -82,7 +84,9 @@ std::u16string QtGuiRuntime::Command() {
   return FromUtf8(joined);
 }
 
-void QtGuiRuntime::DoEvents() { QCoreApplication::processEvents(); }
+void QtGuiRuntime::DoEvents() {
+  if (gui_.Started()) QCoreApplication::processEvents();
+}
 
 QStringList QtGuiRuntime::DisplaySettingsTool() {
   const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toUpper();
@@ -118,6 +122,7 @@ int32_t QtGuiRuntime::Shell(const std::u16string& /*commandLine*/, int32_t /*win
 }
 
 int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
+  gui_.Ensure();
   if (hostMenu_) FillMenu(*hostMenu_, menu);
   // A Wayland client cannot place a popup of its own at the pointer: the host's menu is the only one.
   if (hostAsks || (hostMenu_ && QGuiApplication::platformName() != QLatin1String("xcb"))) return -1;
@@ -129,6 +134,7 @@ int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
 }
 
 QMenu* QtGuiRuntime::HostMenu() {
+  gui_.Ensure();
   if (!hostMenu_) {
     hostMenu_ = std::make_unique<QMenu>();
     hostMenu_->setObjectName(QStringLiteral("mnuDisplay"));
@@ -139,16 +145,21 @@ QMenu* QtGuiRuntime::HostMenu() {
   return hostMenu_.get();
 }
 
-int32_t QtGuiRuntime::FormHwnd() { return static_cast<int32_t>(form_.winId()); }
-
-void QtGuiRuntime::HideForm() { form_.hide(); }
+void QtGuiRuntime::HideForm() {
+  if (form_) form_->hide();
+}
 
 void QtGuiRuntime::ShowForm(const std::u16string& version, const std::u16string& notice) {
-  form_.SetTexts(ToQString(version), ToQString(notice));
-  if (!form_.isVisible() && beforeShow) beforeShow();
-  form_.show();
-  form_.raise();
-  form_.activateWindow();
+  gui_.Ensure();
+  if (!form_) {
+    form_ = std::make_unique<AboutDialog>();
+    if (onFormMade) onFormMade(*form_);
+  }
+  form_->SetTexts(ToQString(version), ToQString(notice));
+  if (!form_->isVisible() && beforeShow) beforeShow(*form_);
+  form_->show();
+  form_->raise();
+  form_->activateWindow();
 }
 
 std::optional<Picture> QtGuiRuntime::MiniIconPicture() { return Picture{kMiniIconHandle}; }
@@ -160,16 +171,19 @@ std::u16string QtGuiRuntime::FromUtf8(std::string_view bytes) {
 
 void QtGuiRuntime::End(int exitCode) {
   // Let the X server see what is still queued (the icon's removal) before the process goes.
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  QCoreApplication::processEvents();
+  if (gui_.Started()) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+  }
   std::fflush(stdout);
   std::fflush(stderr);
   std::exit(exitCode);
 }
 
-QIcon QtGuiRuntime::IconFor(int32_t handle) const {
-  const auto it = icons_.find(handle);
-  return it == icons_.end() ? QIcon() : it->second;
+QIcon QtGuiRuntime::IconFor(int32_t handle) {
+  if (handle != kMiniIconHandle) return {};
+  if (miniIcon_.isNull()) miniIcon_ = QIcon(ProgramIconImage(16));  // a pixmap needs the GUI
+  return miniIcon_;
 }
 
 }  // namespace linuxp

@@ -3,7 +3,6 @@
 #include <QMenu>
 #include <QString>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,16 +12,21 @@
 namespace linuxp {
 
 class AboutDialog;
+class GuiStart;
 
 // What the program asks of its GUI runtime, done with Qt Widgets. Text crosses the platform
-// calls as UTF-8, the code page of the desktop.
+// calls as UTF-8, the code page of the desktop. What shows something (a box, the menu, the About
+// window) brings the GUI up first; the About window is made the first time it is shown.
 class QtGuiRuntime : public GuiRuntime {
  public:
   // arguments: the process arguments as started, the program path first.
-  QtGuiRuntime(std::vector<std::string> arguments, AboutDialog& form);
+  QtGuiRuntime(std::vector<std::string> arguments, GuiStart& gui);
+  ~QtGuiRuntime() override;
 
+  // Runs once the About window is made, before it is first shown.
+  std::function<void(AboutDialog& form)> onFormMade;
   // Runs before the form is shown, while its window is still unmapped.
-  std::function<void()> beforeShow;
+  std::function<void(AboutDialog& form)> beforeShow;
   // The reason behind the result a message box reports (such as the compositor's refusal of a
   // mode), shown under the box's text; empty for none.
   std::function<QString()> boxDetail;
@@ -37,7 +41,8 @@ class QtGuiRuntime : public GuiRuntime {
   // Starts the desktop's display-settings tool; the Windows command line names no tool here.
   int32_t Shell(const std::u16string& commandLine, int32_t windowStyle) override;
   int32_t PopupMenu(const MenuArray& menu) override;
-  int32_t FormHwnd() override;
+  // A handle of the program's own: the window the form stands for is made only when first shown.
+  int32_t FormHwnd() override { return kFormHandle; }
   void ShowForm(const std::u16string& version, const std::u16string& notice) override;
   void HideForm() override;
   std::optional<Picture> MiniIconPicture() override;
@@ -52,8 +57,12 @@ class QtGuiRuntime : public GuiRuntime {
   QMenu* HostMenu();
   bool hostAsks = false;
 
-  // The icon a picture handle stands for.
-  QIcon IconFor(int32_t handle) const;
+  // The icon a picture handle stands for (once the GUI is up).
+  QIcon IconFor(int32_t handle);
+  // The About window; nullptr until it is first shown.
+  AboutDialog* Form() const { return form_.get(); }
+
+  static constexpr int32_t kFormHandle = 1;
 
   // The display-settings tool this desktop offers: the program's full path and the arguments;
   // empty when none.
@@ -61,8 +70,9 @@ class QtGuiRuntime : public GuiRuntime {
 
  private:
   std::vector<std::string> arguments_;
-  AboutDialog& form_;
-  std::map<int32_t, QIcon> icons_;
+  GuiStart& gui_;
+  std::unique_ptr<AboutDialog> form_;
+  QIcon miniIcon_;
   std::unique_ptr<QMenu> hostMenu_;
 };
 

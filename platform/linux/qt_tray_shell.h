@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QString>
 #include <QSystemTrayIcon>
 #include <functional>
 #include <map>
@@ -15,6 +16,8 @@ class QtGuiRuntime;
 // The notification area through QSystemTrayIcon, which serves XEmbed system trays and
 // StatusNotifierItem hosts alike. Icons are told apart by owner window and identifier, as the
 // shell does; a press on an icon is handed on as the mouse-message code the shell would send.
+// Until ShowIcons the icons are records only: they show once the program runs its events (its
+// event loop, or a box), so a "/s" run that shows nothing never puts one in the tray.
 class QtTrayShell : public QObject, public TrayShell {
   Q_OBJECT
  public:
@@ -28,18 +31,23 @@ class QtTrayShell : public QObject, public TrayShell {
   // NIM_DELETE removes the icon. Nonzero when the icon the record names was there to change.
   int32_t NotifyIcon(int32_t message, NotifyIconBuffer& data) override;
 
-  // The icons now shown (for the window's tooltip checks and tests of the layer).
-  size_t IconCount() const { return icons_.size(); }
+  // Shows every icon added so far, and from now on each one as it is added. Needs the GUI.
+  void ShowIcons();
 
  private:
+  using Key = std::pair<int32_t, int32_t>;
   struct Entry {
-    std::unique_ptr<QSystemTrayIcon> icon;
+    std::unique_ptr<QSystemTrayIcon> icon;  // none until shown
     int32_t callbackMessage = 0;
+    int32_t picture = 0;
+    QString tip;
   };
-  void Apply(Entry& entry, const NotifyIconBuffer& data);
+  void Show(const Key& key, Entry& entry);
+  void Update(Entry& entry);
 
   QtGuiRuntime& runtime_;
-  std::map<std::pair<int32_t, int32_t>, Entry> icons_;
+  std::map<Key, Entry> icons_;
+  bool showing_ = false;
 };
 
 }  // namespace linuxp

@@ -20,17 +20,21 @@ SignalRelay::SignalRelay(std::function<void(int)> onSignal) : onSignal_(std::mov
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
   writeEnd_.reset(ends[0]);
   readEnd_.reset(ends[1]);
-  notifier_ = std::make_unique<QSocketNotifier>(readEnd_.get(), QSocketNotifier::Read);
-  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
-    unsigned char signal = 0;
-    if (::read(readEnd_.get(), &signal, 1) == 1 && onSignal_) onSignal_(signal);
-  });
   handlerWriteEnd = writeEnd_.get();
   struct sigaction action {};
   action.sa_handler = &SignalRelay::Handler;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (size_t i = 0; i < kSignals.size(); ++i) sigaction(kSignals[i], &action, &previous_[i]);
+}
+
+void SignalRelay::Listen() {
+  if (readEnd_.get() < 0 || notifier_) return;
+  notifier_ = std::make_unique<QSocketNotifier>(readEnd_.get(), QSocketNotifier::Read);
+  connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+    unsigned char signal = 0;
+    if (::read(readEnd_.get(), &signal, 1) == 1 && onSignal_) onSignal_(signal);
+  });
 }
 
 SignalRelay::~SignalRelay() {

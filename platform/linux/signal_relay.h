@@ -30,12 +30,17 @@ class UniqueFd {
 };
 
 // Turns SIGTERM, SIGINT and SIGHUP into a call on the GUI thread: the way a desktop's task
-// manager or the end of the session asks the program to stop.
+// manager or the end of the session asks the program to stop. The signals are caught from the
+// start; they are handed on once Listen has been called and the program runs its events.
 class SignalRelay : public QObject {
   Q_OBJECT
  public:
   explicit SignalRelay(std::function<void(int signal)> onSignal);
   ~SignalRelay() override;
+
+  // Hands on the signals caught so far and every later one, as the program runs its events (an
+  // event loop must be able to run: call it once the GUI is up).
+  void Listen();
 
  private:
   static void Handler(int signal);
