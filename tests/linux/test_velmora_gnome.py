@@ -156,6 +156,9 @@ def test_late_host_two_monitors_and_display_tool():
                                                         "layout 2", None), "the monitors after the switch, no box")
         time.sleep(0.5)  # drawn
         g.screenshot("two_monitors")
+        # A /s that shows nothing starts no GUI: it switches with no Wayland display or X server to connect to.
+        rc, err = g.run_velmora("/s1280,1024,32", env=g.env(DISPLAY=None, WAYLAND_DISPLAY="no-such-display"))
+        check_equal((rc, g.current_mode()), (0, (1280, 1024)), f"/s with no display: exit status and mode ({err})")
 
 
 HIDPI_MODES = "2560x1600@60:1920x1200@60:1280x800@60:1024x768@60"

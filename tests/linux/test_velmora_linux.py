@@ -50,6 +50,9 @@ def test_switch_option():
                                    (["/s640,400,32"], 1, (640, 480)), (["/s1024,768,8"], 1, (640, 480))):
             rc, err = x.run_velmora(*args)
             check_equal((rc, x.current_mode()), (status, mode), f"{args}: exit status and mode ({err})")
+        # A run that shows nothing starts no GUI: it switches where Qt has no platform to start.
+        rc, err = x.run_velmora("/s800,600,32", env=x.env(QT_QPA_PLATFORM="no-such-platform"))
+        check_equal((rc, x.current_mode()), (0, (800, 600)), f"/s with no Qt platform: exit status and mode ({err})")
         # The syntax box waits to be closed.
         proc = x.spawn([VELMORA, "/s640x480x8"])
         box = wait_for(x.shown, 10, "the syntax box")[0]
