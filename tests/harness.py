@@ -423,14 +423,16 @@ class GnomeSession(X11Session):
 
     kind = "gnome"
 
-    def __init__(self, name, shell=True, monitors=1, host=True, modes=GNOME_MODES, scales=None, fractional=False):
+    def __init__(self, name, shell=True, monitors=1, host=True, modes=GNOME_MODES, scales=None, fractional=False,
+                 dbus_config=True):
         """modes: MUTTER_DEBUG_DUMMY_MODE_SPECS; scales: each monitor's, "2" or "1.5,1"; fractional: mutter's
-        fractional scaling (the logical layout mode) switched on."""
+        fractional scaling (the logical layout mode) switched on; dbus_config=False: a system policy that refuses
+        every configuration applied over D-Bus."""
         super().__init__(name, tray=False)
         self.shell, self.monitors, self.host = shell, monitors, host
         self.mutter_env = {"MUTTER_DEBUG_DUMMY_MODE_SPECS": modes, "MUTTER_DEBUG_DUMMY_MONITOR_SCALES": scales,
                            "MUTTER_DEBUG_NUM_DUMMY_MONITORS": str(monitors), "LIBGL_ALWAYS_SOFTWARE": "1"}
-        self.fractional = fractional
+        self.fractional, self.dbus_config = fractional, dbus_config
 
     def setup(self):
         (self.tmp / "home/.config").mkdir(parents=True)
@@ -443,6 +445,10 @@ class GnomeSession(X11Session):
             self.run("gsettings", "set", "org.gnome.shell", "enabled-extensions", "['ubuntu-appindicators@ubuntu.com']")
         if self.fractional:
             self.run("gsettings", "set", "org.gnome.mutter", "experimental-features", "['scale-monitor-framebuffer']")
+        if not self.dbus_config:
+            (self.tmp / "xdg").mkdir()
+            (self.tmp / "xdg/monitors.xml").write_text('<monitors version="2"><policy><dbus>no</dbus></policy></monitors>')
+            self.mutter_env["XDG_CONFIG_DIRS"] = str(self.tmp / "xdg")
         self.spawn(["gnome-shell" if self.shell else "mutter", "--nested", "--wayland", "--no-x11",
                     "--wayland-display=velmora-wl"], env=self.env(**self.mutter_env))
         for name in ("org.gnome.Shell",) * self.shell + ("org.gnome.Mutter.DisplayConfig",):

@@ -13,7 +13,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import MENU_COMMANDS, GnomeSession, TestFailure, check, check_equal, log, main, wait_for  # noqa: E402
+from harness import MENU_COMMANDS, GnomeSession, TestFailure, X11Session, check, check_equal, log, main, wait_for  # noqa: E402
 
 MENU = ["800x600ピクセル\t32ビット", "1024x768ピクセル\t32ビット", "* 1280x1024ピクセル\t32ビット"] + MENU_COMMANDS
 # Xvfb pixels: the default button of GNOME's question on the 1024x768 screen, the icon in the panel at 1280x1024.
@@ -159,6 +159,18 @@ def test_late_host_two_monitors_and_display_tool():
         # A /s that shows nothing starts no GUI: it switches with no Wayland display or X server to connect to.
         rc, err = g.run_velmora("/s1280,1024,32", env=g.env(DISPLAY=None, WAYLAND_DISPLAY="no-such-display"))
         check_equal((rc, g.current_mode()), (0, (1280, 1024)), f"/s with no display: exit status and mode ({err})")
+
+
+def test_refused_switch_box():
+    """A /s that mutter refuses shows the refused-mode box with mutter's reason and velmora's own title bar, though
+    nothing of Qt's GUI ran before it; ended while the box is up, the run keeps the box's status."""
+    with GnomeSession("refused", shell=False, host=False, dbus_config=False) as g:
+        proc = X11Session.start(g, "/s800,600,32", DISPLAY=None)
+        check_equal(wait_for(lambda: g.ask().get("box"), 10, "the refused-mode box"),
+                    "失敗しました。\nMonitor configuration via D-Bus is disabled", "the box and mutter's reason")
+        check_equal(g.ask().get("titleBar"), TITLE_BAR, "the box's title bar")
+        proc.terminate()
+        check_equal((proc.wait(10), g.current_mode()), (4, (1280, 1024)), "exit status and mode")
 
 
 HIDPI_MODES = "2560x1600@60:1920x1200@60:1280x800@60:1024x768@60"
