@@ -1,7 +1,8 @@
 // velmora_gnome_baseline WIDTH HEIGHT: the D-Bus calls "velmora /sW,H,32" makes on GNOME and nothing
-// else (no window, no tray icon, no Wayland connection): whether mutter is there, GetCurrentState five
-// times (the menu's modes, the mode in force before and after, the apply's own read, the tooltip), and a
-// temporary ApplyMonitorsConfig of the first listed mode of that size. Exit status 0 when applied.
+// else (no window, no tray icon, no Wayland connection): whether mutter is there, GetCurrentState (the
+// menu's modes, the mode in force and the serial the apply is based on, from one read), a temporary
+// ApplyMonitorsConfig of the first listed mode of that size, and GetCurrentState again (the mode in force
+// after it). Exit status 0 when applied.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <cstdlib>
@@ -15,8 +16,7 @@ int main(int argc, char** argv) {
   namespace mutter = linuxp::mutter;
   const QDBusConnection bus = QDBusConnection::sessionBus();
   if (!mutter::Offered(bus)) return 3;
-  std::optional<mutter::State> state;
-  for (int read = 0; read < 5; ++read) state = mutter::ReadState(bus);
+  const std::optional<mutter::State> state = mutter::ReadState(bus);
   const mutter::Monitor* monitor = state ? state->Primary() : nullptr;
   if (!monitor) return 3;
   for (const mutter::Mode& mode : monitor->modes) {
@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     const mutter::LogicalMonitor& logical = state->logicalMonitors.first();
     const QList<mutter::LogicalMonitorConfig> config{
         {logical.x, logical.y, logical.scale, logical.transform, true, {{monitor->connector, mode.id, {}}}}};
-    return mutter::Apply(bus, state->serial, mutter::Method::kTemporary, config).isValid() ? 4 : 0;
+    const bool refused = mutter::Apply(bus, state->serial, mutter::Method::kTemporary, config).isValid();
+    return mutter::ReadState(bus) && !refused ? 0 : 4;
   }
   return 1;
 }

@@ -1,6 +1,8 @@
 #include "gnome_display_settings.h"
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QTimer>
 #include <cmath>
 #include <utility>
 
@@ -90,7 +92,22 @@ GnomeDisplaySettings::GnomeDisplaySettings(const QDBusConnection& bus) : bus_(bu
 }
 
 void GnomeDisplaySettings::MonitorsChanged() {
+  Forget();
   if (onChanged) onChanged();
+}
+
+// A change mutter has made but not yet reported can only be heard as the program runs its events: a
+// state read then is forgotten at the next turn of the event loop (a box's too). Before the GUI is
+// up no event runs; such a state is forgotten once events can run.
+const mutter::State* GnomeDisplaySettings::State() {
+  const bool gui = QCoreApplication::instance() != nullptr;
+  if (state_ && stateBeforeGui_ && gui) Forget();
+  if (!state_) {
+    state_ = mutter::ReadState(bus_);
+    stateBeforeGui_ = !gui;
+    if (gui) QTimer::singleShot(0, this, [this] { Forget(); });
+  }
+  return state_ ? &*state_ : nullptr;
 }
 
 QString GnomeDisplaySettings::TakeRefusal() { return std::exchange(refusal_, QString()); }
@@ -111,7 +128,7 @@ void GnomeDisplaySettings::Fill(const Mode& mode, const QString& connector, Disp
 
 int32_t GnomeDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
   if (modeNum == api::EnumCurrentSettings) {
-    const std::optional<mutter::State> state = mutter::ReadState(bus_);
+    const mutter::State* state = State();
     const mutter::Monitor* monitor = state ? state->Primary() : nullptr;
     const mutter::Mode* current = monitor ? CurrentMode(*monitor) : nullptr;
     if (!current) return 0;
@@ -122,7 +139,7 @@ int32_t GnomeDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& reco
   // Index 0 reads the monitor's list afresh; later indexes use that same list, so an index
   // keeps naming the mode it named when the menu was built.
   if (modeNum == 0 || listed_.empty()) {
-    const std::optional<mutter::State> state = mutter::ReadState(bus_);
+    const mutter::State* state = State();
     const mutter::Monitor* monitor = state ? state->Primary() : nullptr;
     listed_ = monitor ? Listed(*monitor) : std::vector<Mode>();
     listedConnector_ = monitor ? monitor->connector : QString();
@@ -138,8 +155,10 @@ int32_t GnomeDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != kBitsPerPixel)
     return api::DispChangeBadMode;
 
-  // The serial and the layout as they are now: mutter refuses a configuration based on an older one.
-  const std::optional<mutter::State> state = mutter::ReadState(bus_);
+  // The serial and the layout as last read. Mutter refuses a configuration based on an older state
+  // (access denied): a state kept from before is then read afresh, once.
+  const bool kept = state_.has_value();
+  const mutter::State* state = State();
   const mutter::Monitor* monitor = state ? state->Primary() : nullptr;
   if (!monitor) return api::DispChangeFailed;
   const mutter::Mode* current = CurrentMode(*monitor);
@@ -171,7 +190,9 @@ int32_t GnomeDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   if (plan.config->layoutMode) properties.insert(QStringLiteral("layout-mode"), *plan.config->layoutMode);
   qCDebug(lcGnome).noquote() << "ApplyMonitorsConfig" << Describe(config, properties);
   const QDBusError error = mutter::Apply(bus_, state->serial, method_, config, properties);
+  Forget();  // applied or refused, the next question reads mutter's state afresh
   if (!error.isValid()) return api::DispChangeSuccessful;
+  if (kept && error.type() == QDBusError::AccessDenied) return Change(record, flags);
   refusal_ = error.message();
   // An invalid mode or layout is refused as invalid arguments; a stale serial, as access denied.
   return error.type() == QDBusError::InvalidArgs ? api::DispChangeBadMode : api::DispChangeFailed;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,14 @@ class GnomeDisplaySettings : public QObject, public DisplaySettings {
   static std::vector<Mode> Listed(const mutter::Monitor& monitor);
   static void Fill(const Mode& mode, const QString& connector, DisplayModeRecord& record);
 
+  // mutter's state, read once for the calls the form makes in a row: kept until mutter reports a
+  // change, this program applies one, or the program runs its events (see State).
+  const mutter::State* State();
+  void Forget() { state_.reset(); }
+
   QDBusConnection bus_;
+  std::optional<mutter::State> state_;
+  bool stateBeforeGui_ = false;  // read while no event could run
   mutter::Method method_ = mutter::Method::kPersistent;
   QString refusal_;
   std::vector<Mode> listed_;  // the modes as the last enumeration from index 0 listed them
