@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFontDatabase>
-#include <QScreen>
 #include <QSystemTrayIcon>
 #include <csignal>
 #include <cstdio>
@@ -22,6 +21,7 @@
 #include "program_icon.h"
 #include "qt_gui_runtime.h"
 #include "qt_tray_shell.h"
+#include "randr_watch.h"
 #include "signal_relay.h"
 #include "tray_host_wait.h"
 #include "ui/frm_main.h"
@@ -96,6 +96,8 @@ int main(int argc, char** argv) {
   // Each of the desktop's events is one of the form's entry points.
   shell.onPointer = [&](int32_t message, int32_t code) {
     if (message != api::WmMouseMove) return;  // the form hears its icon only as pointer moves
+    // The X server tells of no mode deleted from an output: a press looks before the menu opens.
+    if (xDisplay && xDisplay->ListChanged()) form.DisplayChanged();
     const int16_t button = code == api::WmRButtonDown ? 2 : 1;
     form.MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f);
   };
@@ -114,19 +116,18 @@ int main(int argc, char** argv) {
   linuxp::SignalRelay relay(
       [&](int signal) { form.CloseRequest(signal == SIGHUP ? vbAppWindows : vbAppTaskManager); });
 
-  // A mode set by another program or the desktop's settings: the tick and tooltip follow at once.
-  auto displayChanged = [&] { form.DisplayChanged(); };
+  // A mode set by another program or the desktop's settings, another monitor, modes added or taken
+  // away: the tick and tooltip follow at once, the menu (the host's too) when the modes differ.
+  auto displayChanged = [&] {
+    form.DisplayChanged();
+    runtime.FollowMenu(form.mnuDisplayMode);
+  };
+  std::optional<linuxp::RandrWatch> randrWatch;
   if (gnome) {
     gnomeDisplay->onChanged = displayChanged;  // mutter's MonitorsChanged, a kept or reverted switch too
     runtime.boxDetail = [&] { return gnomeDisplay->TakeRefusal(); };
   } else {
-    // Qt hears the X server's RandR notifications and resizes its screens.
-    for (QScreen* screen : QGuiApplication::screens())
-      QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
-    QObject::connect(&app, &QGuiApplication::screenAdded, &app, [&](QScreen* screen) {
-      QObject::connect(screen, &QScreen::geometryChanged, &app, displayChanged);
-      displayChanged();
-    });
+    randrWatch.emplace(x.get(), displayChanged);
   }
 
   // A switch from the command line lasts for the session and is not asked about; a choice from
