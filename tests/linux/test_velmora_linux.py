@@ -47,9 +47,11 @@ def test_menu_follows_the_display():
     read back after each change is the output's list; an item applies the mode it names, or nothing."""
     mode = lambda *sizes: [f"{s}ピクセル\t32ビット" for s in sizes]  # noqa: E731
 
-    def menu_becomes(expected, what):
+    def menu_becomes(expected, what, screenshot=None):
         def shown():
             items = x.open_menu()
+            if screenshot:
+                x.screenshot(screenshot)
             x.xdotool("key", "Escape")
             wait_for(lambda: not x.read()[0], 10, "the menu to close")
             log(what, items[:-len(MENU_COMMANDS)])
@@ -62,7 +64,7 @@ def test_menu_follows_the_display():
         x.run("xrandr", "--newmode", "1152x864", 1155 * 867 * 60 / 1e6, 1152, 1153, 1154, 1155, 864, 865, 866, 867)
         x.run("xrandr", "--addmode", "screen", "1152x864")
         menu_becomes(mode("640x480", "800x600") + ["* 1024x768ピクセル\t32ビット"] + mode("1152x864", "1280x1024"),
-                     "after --addmode 1152x864")
+                     "after --addmode 1152x864", "menu_after_addmode")
         x.run("xrandr", "--delmode", "screen", "800x600")
         x.run("xrandr", "--delmode", "screen", "800x600_75")
         menu_becomes(mode("640x480") + ["* 1024x768ピクセル\t32ビット"] + mode("1152x864", "1280x1024"),
