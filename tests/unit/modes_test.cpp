@@ -115,6 +115,8 @@ TEST(Menu, TickTooltipAndLookUp) {
       EXPECT_EQ(menu.Checked(i), i == row.ticked || i == 6) << row.ticked << " " << i;
     EXPECT_EQ(CurrentModeTip(row.current), row.tip);
   }
+  TickCurrentMode(menu, 3, Mode(800, 600, 32));  // only the mode area given is touched
+  EXPECT_FALSE(menu.Checked(3));
   EXPECT_EQ(FindModeItem(menu, index.size(), 1024, 768, 16), 1);
   EXPECT_EQ(FindModeItem(menu, index.size(), 800, 600, 32), 3);
   EXPECT_EQ(FindModeItem(menu, 3, 800, 600, 32), -1);  // only the mode area is searched
