@@ -81,6 +81,19 @@ def check_icon(image, size):
         check(tuple(raw[4 * i + 4 - len(want): 4 * i + 4]) == want, f"{size}x{size} icon, pixel {i}")
 
 
+def source_date():
+    """The date the release artefacts carry: SOURCE_DATE_EPOCH, else the time of the last commit."""
+    if os.environ.get("SOURCE_DATE_EPOCH"):
+        return int(os.environ["SOURCE_DATE_EPOCH"])
+    return int(subprocess.run(["git", "-C", REPO, "log", "-1", "--format=%ct"], capture_output=True, check=True,
+                              timeout=30).stdout)
+
+
+def check_no_build_path(name, data):
+    """No byte of an artefact names the folder it was built in (the checkout, and the build folders in it)."""
+    check(os.fsencode(REPO) not in data, f"{name} holds the build path {REPO}")
+
+
 # The items below the modes in the tray menu, on both platforms.
 MENU_COMMANDS = ["-", "スクリーンセーバ起動", "スクリーンセーバを無効にする", "-", "画面のプロパティを開く", "バージョン情報",
                  "-", "終了"]

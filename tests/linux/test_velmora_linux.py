@@ -4,16 +4,18 @@ them, the Qt tray and its menu, a tray host that starts late, the About window, 
 desktop's display tool and the screen saver; the Debian package. Run with the linux preset's ctest, or by hand
 after building it (words given: only the tests whose names contain one); prints "N passed, M failed"."""
 
+import io
 import os
 import re
 import shutil
 import subprocess
 import sys
+import tarfile
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, check, check_equal, check_icon, log, main, selectable, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -205,6 +207,27 @@ def run(*cmd, **kw):
     return subprocess.run(list(map(str, cmd)), capture_output=True, text=True, timeout=300, **kw)
 
 
+def check_reproducible(deb, root):
+    """What makes a rebuild of the commit the same bytes: the ar members and both tarballs' entries dated the source
+    date and root's; no build path in any file of the package or in the program built."""
+    date, raw = source_date(), deb.read_bytes()
+    offset, members = 8, []  # "!<arch>\n", then 60-byte headers: name 16, date 12, owner 6, group 6, mode 8, size 10
+    while offset < len(raw):
+        name, mtime, uid, gid, size = (raw[offset + a:offset + b].strip() for a, b in
+                                       ((0, 16), (16, 28), (28, 34), (34, 40), (48, 58)))
+        members.append((name.decode(), int(mtime), int(uid), int(gid)))
+        offset += 60 + int(size) + int(size) % 2
+    check_equal(members, [(n, date, 0, 0) for n in ("debian-binary", "control.tar.gz", "data.tar.gz")], "ar members")
+    for part in ("--ctrl-tarfile", "--fsys-tarfile"):
+        tar = subprocess.run(["dpkg-deb", part, deb], capture_output=True, check=True, timeout=60).stdout
+        with tarfile.open(fileobj=io.BytesIO(tar)) as entries:
+            wrong = [(e.name, e.mtime, e.uid, e.gid, e.uname, e.gname) for e in entries
+                     if (e.mtime, e.uid, e.gid, e.uname, e.gname) != (date, 0, 0, "root", "root")]
+        check_equal(wrong, [], f"entries of dpkg-deb {part} not dated {date} or not root's")
+    for path in [VELMORA, deb] + [p for p in root.rglob("*") if p.is_file()]:
+        check_no_build_path(path, path.read_bytes())
+
+
 def test_package():
     """The package target's .deb: its fields, lintian, desktop-file-validate and appstreamcli over it, and what
     it installs (unpacked with dpkg-deb -x): icons, Readme.txt, the manual page and a program that works."""
@@ -225,6 +248,8 @@ def test_package():
                 "Recommends, Suggests")
     res = run("lintian", "--fail-on", "error,warning", deb)
     check(res.returncode == 0 and not re.search(r"^[EW]: ", res.stdout, re.M), "lintian:\n" + res.stdout)
+
+    check_reproducible(deb, root)
 
     entry = root / "usr/share/applications/velmora.desktop"
     res = run("desktop-file-validate", entry)

@@ -1,19 +1,21 @@
 #!/usr/bin/env python3
 """What a Windows user downloads, for each architecture built: the archive's name and its two files, a
 Readme.txt that Notepad on a Japanese Windows opens correctly (code page 932, CR LF, no byte-order mark), and the
-Velmora.exe in it: machine, version record, icon, manifest, imports and hardening."""
+Velmora.exe in it: machine, version record, icon, manifest, imports and hardening; and what makes a rebuild of
+the same commit give the same bytes: the commit's date as the PE time stamp and every entry's time, no build path."""
 import os
 import struct
 import subprocess
 import sys
 import tempfile
+import time
 import xml.etree.ElementTree as ElementTree
 import zipfile
 
 import pefile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness import REPO, check, check_equal, check_icon, main  # noqa: E402
+from harness import REPO, check, check_equal, check_icon, check_no_build_path, main, source_date  # noqa: E402
 
 
 VERSION = os.environ.get("VELMORA_VERSION", "1.90")
@@ -27,13 +29,19 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "comctl
 
 
 def unpack(arch):
-    """Builds the archive; (Velmora.exe, Readme.txt) from it."""
+    """Builds the archive; (Velmora.exe, Readme.txt) from it. Its entries come in name order, each dated the
+    source date (DOS times: UTC, 2-second steps), and no byte of it names the build folder."""
     subprocess.run(["cmake", "--build", REPO / "build" / arch, "--target", "package"], check=True,
                    stdout=subprocess.DEVNULL)
     name = f"Velmora-{VERSION}-{arch}"
-    with zipfile.ZipFile(REPO / "build" / arch / f"{name}.zip") as archive:
-        files = sorted(i.filename for i in archive.infolist() if not i.is_dir())
-        check_equal(files, [f"{name}/Readme.txt", f"{name}/Velmora.exe"], "files")
+    path = REPO / "build" / arch / f"{name}.zip"
+    with zipfile.ZipFile(path) as archive:
+        files = [i.filename for i in archive.infolist() if not i.is_dir()]
+        check_equal(files, [f"{name}/Readme.txt", f"{name}/Velmora.exe"], "files in order")
+        date = time.gmtime(source_date())
+        check_equal({i.date_time for i in archive.infolist()}, {date[:5] + (date[5] // 2 * 2,)}, "entry times")
+        for blob in [path.read_bytes()] + [archive.read(i) for i in archive.infolist()]:
+            check_no_build_path(path.name, blob)
         return archive.read(f"{name}/Velmora.exe"), archive.read(f"{name}/Readme.txt")
 
 
@@ -117,6 +125,8 @@ def check_package(arch):
     check_readme(readme)
     pe = pefile.PE(data=exe)
     check_equal(pe.FILE_HEADER.Machine, MACHINES[arch], "machine")
+    check_equal(pe.FILE_HEADER.TimeDateStamp, source_date(), "PE time stamp (the source date)")
+    check(exe == (REPO / "build" / arch / "Velmora.exe").read_bytes(), "the built Velmora.exe is not the zip's")
     check_version(pe)
     check_program_icon(pe)
     check_manifest(pe)
