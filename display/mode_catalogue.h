@@ -11,6 +11,7 @@ struct ModeColumn {
   int32_t height = 0;
   int32_t depth = 0;
   int32_t index = 0;
+  friend bool operator==(const ModeColumn&, const ModeColumn&) = default;
 };
 using ModeTable = std::vector<ModeColumn>;
 

@@ -1,10 +1,17 @@
 #include "display/mode_change.h"
 
+#include <algorithm>
+
 #include "app/exit_status.h"
 
-int32_t ApplyMode(DisplaySettings& display, int32_t modeIndex) {
+int32_t ApplyMode(DisplaySettings& display, int32_t modeIndex, const ModeTable& offered) {
   DisplayModeRecord record{};
   display.Enumerate(modeIndex, record);
+  const auto named =
+      std::find_if(offered.begin(), offered.end(), [&](const ModeColumn& c) { return c.index == modeIndex; });
+  if (named == offered.end() || named->width != record.dmPelsWidth || named->height != record.dmPelsHeight ||
+      named->depth != record.dmBitsPerPel)
+    return api::DispChangeBadMode;
   record.dmFields = api::DmBitsPerPel | api::DmPelsWidth | api::DmPelsHeight;
   return display.Change(record, api::CdsUpdateRegistry);
 }

@@ -1,6 +1,7 @@
 #include "ui/frm_main.h"
 
 #include <exception>
+#include <utility>
 
 #include "app/command_line.h"
 #include "app/exit_status.h"
@@ -65,10 +66,23 @@ std::u16string frmMain::NoticeText() {
          u"\u3000使用による損害にVelmora開発チームは責任を負いません。";
 }
 
-void frmMain::BuildModeMenu() {
-  const ModeTable modeTable = BuildCatalogue(p_.display);
-  CommandBase = BuildMenu(modeTable, mnuDisplayMode, MenuModeIndex);
+void frmMain::BuildModeMenu() { FillModeMenu(BuildCatalogue(p_.display)); }
+
+void frmMain::FillModeMenu(ModeTable catalogue) {
+  modeTable_ = std::move(catalogue);
+  mnuDisplayMode = MenuArray();
+  MenuModeIndex.clear();
+  CommandBase = BuildMenu(modeTable_, mnuDisplayMode, MenuModeIndex);
+  mnuDisplayMode.SetChecked(static_cast<int16_t>(CommandBase + kCmdScreenSaverOff), screenSaverOff_);
   ShowCurrentMode();
+}
+
+void frmMain::FollowDisplay() {
+  ModeTable catalogue = BuildCatalogue(p_.display);
+  if (catalogue != modeTable_)
+    FillModeMenu(std::move(catalogue));
+  else
+    ShowCurrentMode();
 }
 
 // "/s width,height,depth": apply that mode if the menu offers it, then end in every case.
@@ -116,6 +130,8 @@ void frmMain::Form_MouseMove(int16_t /*Button*/, int16_t /*Shift*/, float X, flo
     chosen = p_.runtime.PopupMenu(mnuDisplayMode);
   }
   if (chosen >= 0) mnuDisplayMode_Click(static_cast<int16_t>(chosen));
+  // The choice meant the items the menu showed; now the menu follows a change that came meanwhile.
+  if (std::exchange(displayChangeWaiting_, false)) FollowDisplay();
 }
 
 // Ticks the mode in force among the mode items and names it in the tooltip.
@@ -159,10 +175,16 @@ void frmMain::mnuDisplayMode_Click(int16_t Index) {
   }
 }
 
-// Applies the mode listed at modeIndex, stores it as the default and reports the result.
+// Applies the mode listed at modeIndex, stores it as the default and reports the result. A mode
+// the display no longer lists at that index is refused, not swapped for whatever is listed there now.
 int32_t frmMain::ChangeMode(const int32_t& modeIndex) {
-  const int32_t result = ApplyMode(p_.display, modeIndex);
-  ShowCurrentMode();  // the tick and tooltip show the mode in force while any message is up
+  const int32_t result = ApplyMode(p_.display, modeIndex, modeTable_);
+  // The tick and tooltip show the mode in force while any message is up; a refused mode may be one
+  // the display no longer offers, so the menu follows the display first.
+  if (result == api::DispChangeBadMode)
+    FollowDisplay();
+  else
+    ShowCurrentMode();
   if (const char16_t* message = ChangeResultMessage(result)) {
     // The "/s" path's own apply (a choice from the menu while its box is up changes nothing here).
     if (commandLine_ && !boxStatus_) boxStatus_ = AppliedStatus(result);
@@ -217,11 +239,18 @@ void frmMain::TaskbarCreated() {
   if (HasTray()) Tray().Restore();
 }
 
-// The display's mode changed, by this program or by another: the tick and tooltip follow at once,
-// not only when the menu opens next. Before the icon is added and after it is removed there is
-// nothing to show.
+// The display changed: the tick and tooltip follow at once, not only when the menu opens next, and
+// the menu follows a display that lists other modes (docked, undocked, another primary monitor).
+// While the menu is open it keeps the items the user sees, so that a choice means what it showed.
+// Before the icon is added and after it is removed there is nothing to show.
 void frmMain::Form_DisplayChanged() {
-  if (HasTray()) ShowCurrentMode();
+  if (!HasTray()) return;
+  if (popupPending_) {
+    displayChangeWaiting_ = true;
+    ShowCurrentMode();
+    return;
+  }
+  FollowDisplay();
 }
 
 clsTray& frmMain::Tray() {

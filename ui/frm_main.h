@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/runtime_error.h"
+#include "display/mode_catalogue.h"
 #include "menu/menu_array.h"
 #include "ports/platform.h"
 #include "tray/cls_tray.h"
@@ -45,7 +46,8 @@ class frmMain {
   void OkClick();
   // The shell restarted and lost every icon.
   void ShellRestarted();
-  // The display's mode changed, by this program or by another.
+  // The display changed: its mode, by this program or by another, or the modes it lists (another
+  // monitor, docking, a driver).
   void DisplayChanged();
 
   // The form's own procedures.
@@ -92,14 +94,23 @@ class frmMain {
   void Show();
   void Hide();
 
+  // The menu from this catalogue, kept as the one the menu was built from; the tick of the
+  // screen-saver item stays.
+  void FillModeMenu(ModeTable catalogue);
+  // Reads the catalogue again and rebuilds the menu when the display lists other modes than the
+  // menu was built from; ticks the mode in force either way.
+  void FollowDisplay();
+
   void Raise(const std::function<void()>& event);
   void Fail(const RuntimeError& e);
 
   Platform p_;
   std::unique_ptr<clsTray> tray_;
-  bool screenSaverOff_ = false;  // the Click handler's own flag: switched off by this program
-  bool popupPending_ = false;    // a press is between bringing the form forward and the menu closing
-  bool commandLine_ = false;     // the "/s" path is running
+  bool screenSaverOff_ = false;        // the Click handler's own flag: switched off by this program
+  bool popupPending_ = false;          // a press is between bringing the form forward and the menu closing
+  bool displayChangeWaiting_ = false;  // the display changed while the menu was open
+  ModeTable modeTable_;                // the catalogue the menu was built from
+  bool commandLine_ = false;           // the "/s" path is running
   // The status the "/s" path ends with, known before its box is shown: whatever ends the program
   // while that box is up (Exit, the task manager, the end of the session) ends it with this status.
   std::optional<int> boxStatus_;

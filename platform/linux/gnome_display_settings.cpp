@@ -93,6 +93,7 @@ GnomeDisplaySettings::GnomeDisplaySettings(const QDBusConnection& bus) : bus_(bu
 
 void GnomeDisplaySettings::MonitorsChanged() {
   Forget();
+  listed_.clear();  // another primary monitor, or other modes: every index is read from the new list
   if (onChanged) onChanged();
 }
 

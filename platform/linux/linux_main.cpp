@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDBusConnection>
-#include <QScreen>
 #include <QSystemTrayIcon>
 #include <csignal>
 #include <cstdio>
@@ -21,6 +20,7 @@
 #include "gui_start.h"
 #include "qt_gui_runtime.h"
 #include "qt_tray_shell.h"
+#include "randr_watch.h"
 #include "signal_relay.h"
 #include "tray_host_wait.h"
 #include "ui/frm_main.h"
@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
   // Each of the desktop's events is one of the form's entry points.
   shell.onPointer = [&](int32_t message, int32_t code) {
     if (message != api::WmMouseMove) return;  // the form hears its icon only as pointer moves
+    // The X server tells of no mode deleted from an output: a press looks before the menu opens.
+    if (xDisplay && xDisplay->ListChanged()) form.DisplayChanged();
     const int16_t button = code == api::WmRButtonDown ? 2 : 1;
     form.MouseMove(button, 0, static_cast<float>(code) * runtime.TwipsPerPixelX(), 0.0f);
   };
@@ -101,8 +103,13 @@ int main(int argc, char** argv) {
   linuxp::SignalRelay relay(
       [&](int signal) { form.CloseRequest(signal == SIGHUP ? vbAppWindows : vbAppTaskManager); });
 
-  // A mode set by another program or the desktop's settings: the tick and tooltip follow at once.
-  auto displayChanged = [&] { form.DisplayChanged(); };
+  // A mode set by another program or the desktop's settings, another monitor, modes added or taken
+  // away: the tick and tooltip follow at once, the menu (the host's too) when the modes differ.
+  auto displayChanged = [&] {
+    form.DisplayChanged();
+    runtime.FollowMenu(form.mnuDisplayMode);
+  };
+  std::optional<linuxp::RandrWatch> randrWatch;
   if (gnome) {
     gnomeDisplay->onChanged = displayChanged;  // mutter's MonitorsChanged, a kept or reverted switch too
     runtime.boxDetail = [&] { return gnomeDisplay->TakeRefusal(); };
@@ -111,16 +118,7 @@ int main(int argc, char** argv) {
   gui.onStarted.push_back([&] {
     if (gnome && QGuiApplication::platformName() == QLatin1String("xcb"))
       x = linuxp::OpenXDisplay(problem);  // only to keep the About window out of the taskbar
-    if (!gnome) {
-      // Qt hears the X server's RandR notifications and resizes its screens.
-      QCoreApplication* app = QCoreApplication::instance();
-      for (QScreen* screen : QGuiApplication::screens())
-        QObject::connect(screen, &QScreen::geometryChanged, app, displayChanged);
-      QObject::connect(qApp, &QGuiApplication::screenAdded, app, [&, app](QScreen* screen) {
-        QObject::connect(screen, &QScreen::geometryChanged, app, displayChanged);
-        displayChanged();
-      });
-    }
+    if (!gnome) randrWatch.emplace(x.get(), displayChanged);  // its notifier needs the event loop's thread
     relay.Listen();
     shell.ShowIcons();
   });

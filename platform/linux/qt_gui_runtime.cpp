@@ -46,6 +46,13 @@ void FillMenu(QMenu& popup, const MenuArray& menu) {
   }
 }
 
+// The captions of a menu's elements, in order.
+std::vector<std::u16string> Captions(const MenuArray& menu) {
+  std::vector<std::u16string> captions;
+  for (const MenuArray::Element& e : menu.Elements()) captions.push_back(e.caption);
+  return captions;
+}
+
 }  // namespace
 
 QString FindTool(const QString& name) {
@@ -123,7 +130,7 @@ int32_t QtGuiRuntime::Shell(const std::u16string& /*commandLine*/, int32_t /*win
 
 int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
   gui_.Ensure();
-  if (hostMenu_) FillMenu(*hostMenu_, menu);
+  if (hostMenu_) FillMenu(*hostMenu_, menu), hostCaptions_ = Captions(menu);
   // A Wayland client cannot place a popup of its own at the pointer: the host's menu is the only one.
   if (hostAsks || (hostMenu_ && QGuiApplication::platformName() != QLatin1String("xcb"))) return -1;
   QMenu popup;
@@ -131,6 +138,11 @@ int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
   FillMenu(popup, menu);
   QAction* chosen = popup.exec(QCursor::pos());
   return chosen ? chosen->data().toInt() : -1;
+}
+
+void QtGuiRuntime::FollowMenu(const MenuArray& menu) {
+  if (hostMenu_ && Captions(menu) != hostCaptions_)
+    FillMenu(*hostMenu_, menu), hostCaptions_ = Captions(menu);
 }
 
 QMenu* QtGuiRuntime::HostMenu() {

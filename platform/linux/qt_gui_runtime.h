@@ -56,6 +56,9 @@ class QtGuiRuntime : public GuiRuntime {
   // onMenuChoice.
   QMenu* HostMenu();
   bool hostAsks = false;
+  // After the form rebuilt its menu (the display lists other modes): the host's menu, open or not,
+  // shows the new items, so that no choice from it names an element of the old menu.
+  void FollowMenu(const MenuArray& menu);
 
   // The icon a picture handle stands for (once the GUI is up).
   QIcon IconFor(int32_t handle);
@@ -74,6 +77,7 @@ class QtGuiRuntime : public GuiRuntime {
   std::unique_ptr<AboutDialog> form_;
   QIcon miniIcon_;
   std::unique_ptr<QMenu> hostMenu_;
+  std::vector<std::u16string> hostCaptions_;  // the captions the host's menu was filled with
 };
 
 QString ToQString(std::u16string_view text);

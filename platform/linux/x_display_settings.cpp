@@ -204,6 +204,16 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
   return 1;
 }
 
+bool XDisplaySettings::ListChanged() const {
+  Resources res(XRRGetScreenResourcesCurrent(display_, root_));
+  const Target t = FindTarget(res.get());
+  const auto same = [](const Mode& a, const Mode& b) {
+    return a.id == b.id && a.width == b.width && a.height == b.height;
+  };
+  return t.name != listedOutput_ ||
+         !std::equal(t.modes.begin(), t.modes.end(), listed_.begin(), listed_.end(), same);
+}
+
 int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   if ((flags & ~(api::CdsUpdateRegistry | kCdsTest)) != 0) return api::DispChangeBadFlags;
   if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != RootBitsPerPixel())

@@ -26,6 +26,10 @@ class XDisplaySettings : public DisplaySettings {
   // mode, so the persist flag stores nothing: the result tells only whether the switch happened.
   int32_t Change(DisplayModeRecord& record, int32_t flags) override;
 
+  // Whether the output's modes are no longer those the last enumeration from index 0 listed. The X
+  // server tells of a mode added to an output, not of one deleted from it (xrandr --delmode).
+  bool ListChanged() const;
+
   // Bits per pixel of the root window: the pixmap format that matches the default depth.
   int32_t RootBitsPerPixel() const;
 

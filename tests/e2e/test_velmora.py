@@ -2,7 +2,7 @@
 shell; the tray menu (a real click, a switch, a refused switch, Exit); the About window and log-off; the display
 properties; a short soak; the Readme's "/s" examples as written; the Japanese texts on an English Windows.
 
-Run: python3 test_velmora.py [startup|menu|about|display_properties|soak|readme|english]
+Run: python3 test_velmora.py [startup|menu|follow|about|display_properties|soak|readme|english]
 """
 
 import re
@@ -61,6 +61,9 @@ def modes(depth):
 
 # What Wine's 1280x1024 virtual desktop offers, by depth and then by width, ticking the mode in force.
 MENU = modes(8) + ["-"] + modes(16) + ["-"] + modes(32)[:-1] + ["* 1280x1024ピクセル\t32ビット"] + MENU_COMMANDS
+# The same once the X screen under the virtual desktop is 1024x768: the sizes that fit it, and the desktop's own.
+SMALL_MENU = [m for d in (8, 16, 32) for m in modes(d)[:4] + modes(d)[-1:] + ["-"]][:-2] + [
+    "* 1280x1024ピクセル\t32ビット"] + MENU_COMMANDS
 ABOUT_TEXTS = ["OK", "Velmora", "Ver 1.90", "\u3000画面の解像度と色数をトレイから切り替えます。\r\n"
                "\u3000著作権はVelmora開発チームにあります。\r\n\u3000使用による損害にVelmora開発チームは責任を負いません。"]
 
@@ -112,6 +115,37 @@ def test_menu():
         s.choose("終了")
         check_equal(proc.wait(10), 0, "exit status after Exit")
         check_equal(s.icons(), [], "icons after Exit")
+
+
+def test_follow():
+    """Wine's virtual desktop offers the sizes that fit the X screen under it, which shrinks to 1024x768 while
+    Velmora runs (as a laptop's screen does when it is undocked). A mode chosen from the menu opened before applies
+    nothing and says so; the menu then lists what is offered now. Grown again, the menu follows the next display
+    change (another program's switch), and its items apply the modes they name."""
+    with WineSession("follow") as s:
+        s.run("xrandr", "--newmode", "1024x768", 1027 * 771 * 60 / 1e6, 1024, 1025, 1026, 1027, 768, 769, 770, 771)
+        s.run("xrandr", "--addmode", "screen", "1024x768")
+        proc, icon = s.resident()
+        s.driver("click", 516)
+        check_equal(s.menu(), MENU, "the menu at start")
+        s.run("xrandr", "--output", "screen", "--mode", "1024x768")  # while the menu is open
+        s.choose("1280x960ピクセル\t16")
+        box = s.msgbox()
+        check_equal(box and box["texts"], ["不正なモードです。"], "the box after choosing a mode no longer offered")
+        s.driver("msgbox-ok")
+        check_equal(s.mode()[1], (1280, 1024, 32), "the stored mode after choosing a mode no longer offered")
+        s.driver("click", 516)
+        check_equal(s.menu(), SMALL_MENU, "the menu once the X screen is 1024x768")
+        s.driver("keys", "escape")
+
+        s.run("xrandr", "--output", "screen", "--mode", "1280x1024")
+        check_equal(s.start("/s800,600,32").wait(30), 0, "exit status of another program's switch")
+        s.driver("click", 516)
+        check_equal(s.menu(), [("* " if c == "800x600ピクセル\t32ビット" else "") + c.removeprefix("* ") for c in MENU],
+                    "the menu once the X screen is 1280x1024 again")
+        s.choose("1280x960ピクセル\t16")
+        wait_for(lambda: s.mode()[1] == (1280, 960, 16), 10, "1280x960 at 16 bits stored")
+        check(s.msgbox() is None and proc.poll() is None, "a box, or Velmora ended, after the switch")
 
 
 def test_about():
@@ -284,5 +318,5 @@ def test_english():
 
 
 if __name__ == "__main__":
-    main({"startup": test_startup, "menu": test_menu, "about": test_about, "display_properties": test_display_properties,
+    main({"startup": test_startup, "menu": test_menu, "follow": test_follow, "about": test_about, "display_properties": test_display_properties,
           "soak": test_soak, "readme": test_readme, "english": test_english})

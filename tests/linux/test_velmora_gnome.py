@@ -173,6 +173,24 @@ def test_refused_switch_box():
         check_equal((proc.wait(10), g.current_mode()), (4, (1280, 1024)), "exit status and mode")
 
 
+def test_other_primary_monitor():
+    """Another client makes the other monitor primary, as GNOME's settings would: the tooltip names that monitor's
+    mode at once, the next menu ticks it, and an item switches that monitor."""
+    with GnomeSession("primary", shell=False, monitors=2) as g:
+        left, right = (0, 0, 1.0, [("LVDS1", "1280x1024@60.000")]), (1280, 0, 1.0, [("LVDS2", "1024x768@60.000")])
+        g.display_config("ApplyMonitorsConfig", "1", "1", *apply([left, right]))
+        g.start()
+        wait_for(lambda: shows(g, 1280, 1024), 5, "LVDS1's mode shown")
+        g.display_config("ApplyMonitorsConfig", "1", "1", *apply([right, left]))
+        wait_for(lambda: g.tip() == "1024x768ピクセル 32ビット", 5, "the tooltip to name the new primary's mode")
+        check_equal(g.menu()[:3], ["800x600ピクセル\t32ビット", "* 1024x768ピクセル\t32ビット", "1280x1024ピクセル\t32ビット"],
+                    "the menu after LVDS2 became primary")
+        g.choose("800x600ピクセル\t32ビット")
+        wait_for(lambda: shows(g, 800, 600), 10, "the switch of the new primary")
+        check_equal(g.layout(), "LVDS2@1280,0*1=800x600@60.000 LVDS1@0,0*1=1280x1024@60.000 layout 2",
+                    "the monitors after the switch: the new primary switched, the other as it was")
+
+
 HIDPI_MODES = "2560x1600@60:1920x1200@60:1280x800@60:1024x768@60"
 RATE_MODES = "1280x1024@75:1280x1024@60:1024x768@75:1024x768@60:800x600@60"  # 75 Hz preferred
 

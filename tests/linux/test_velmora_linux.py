@@ -15,7 +15,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, check, check_equal, check_icon, check_no_build_path, main, source_date, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -42,6 +42,50 @@ def test_menu_and_switch():
         ticked = [c for c in x.open_menu(button=3) if c.startswith("*")]
         check_equal(ticked, ["* 640x480ピクセル\t32ビット"], "ticked after a switch elsewhere")
         x.xdotool("key", "Escape")
+
+
+def test_menu_follows_the_display():
+    """Modes added to and taken from the output while velmora runs (they leave the screen's size alone): the menu
+    read back after each change is the output's list; an item applies the mode it names, or nothing."""
+    mode = lambda *sizes: [f"{s}ピクセル\t32ビット" for s in sizes]  # noqa: E731
+
+    def menu_becomes(expected, what, screenshot=None):
+        def shown():
+            items = x.open_menu()
+            if screenshot:
+                x.screenshot(screenshot)
+            x.xdotool("key", "Escape")
+            wait_for(lambda: not x.read()[0], 10, "the menu to close")
+            log(what, items[:-len(MENU_COMMANDS)])
+            return items == expected + MENU_COMMANDS
+        wait_for(shown, 10, f"the menu {what}")
+
+    with X11Session("follow", MODES, current="1024x768") as x:
+        x.start()
+        menu_becomes(mode("640x480", "800x600") + ["* 1024x768ピクセル\t32ビット"] + mode("1280x1024"), "at start")
+        x.run("xrandr", "--newmode", "1152x864", 1155 * 867 * 60 / 1e6, 1152, 1153, 1154, 1155, 864, 865, 866, 867)
+        x.run("xrandr", "--addmode", "screen", "1152x864")
+        menu_becomes(mode("640x480", "800x600") + ["* 1024x768ピクセル\t32ビット"] + mode("1152x864", "1280x1024"),
+                     "after --addmode 1152x864", "menu_after_addmode")
+        x.run("xrandr", "--delmode", "screen", "800x600")
+        x.run("xrandr", "--delmode", "screen", "800x600_75")
+        menu_becomes(mode("640x480") + ["* 1024x768ピクセル\t32ビット"] + mode("1152x864", "1280x1024"),
+                     "after --delmode 800x600 and 800x600_75")
+        # 1152x864 now sits two places earlier in the output's list than where it was added.
+        x.choose("1152x864ピクセル\t32ビット")
+        wait_for(lambda: x.current_mode() == (1152, 864), 10, "RandR to report 1152x864")
+        menu_becomes(mode("640x480", "1024x768") + ["* 1152x864ピクセル\t32ビット"] + mode("1280x1024"),
+                     "after choosing 1152x864")
+        # Taken away while the menu is open: choosing it applies nothing and says so.
+        items = x.open_menu()
+        x.run("xrandr", "--delmode", "screen", "640x480")
+        x.xdotool("key", *["Down"] * (selectable(items).index("640x480ピクセル\t32ビット") + 1), "Return")
+        check_equal(wait_for(lambda: x.ask().get("box"), 10, "the refused-mode box"), "不正なモードです。", "the box")
+        check_equal(x.current_mode(), (1152, 864), "the mode after a choice of a mode taken away")
+        x.xdotool("key", "Return")
+        wait_for(lambda: not x.ask().get("box"), 10, "the box to close")
+        menu_becomes(mode("1024x768") + ["* 1152x864ピクセル\t32ビット"] + mode("1280x1024"),
+                     "after --delmode 640x480 while the menu was open")
 
 
 def test_switch_option():

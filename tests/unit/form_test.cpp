@@ -266,4 +266,90 @@ TEST(FormScript, EventsWhileWaitingOnTheUser) {
   // clang-format on
 }
 
+// The modes a popup showed, "640x480x16", ticked "*800x600x32", separators "-": up to the command block.
+std::vector<std::u16string> ModeArea(const std::vector<MenuArray::Element>& shown) {
+  std::vector<std::u16string> out;
+  for (const MenuArray::Element& e : shown) {
+    if (e.caption == u"スクリーンセーバ起動") return out.pop_back(), out;  // and the separator before it
+    std::u16string item = e.caption;
+    if (const size_t at = item.find(u"ピクセル\t"); at != std::u16string::npos) item.replace(at, 5, u"x");
+    if (const size_t at = item.find(u"ビット"); at != std::u16string::npos) item.erase(at);
+    out.push_back((e.checked ? u"*" : u"") + item);
+  }
+  return out;
+}
+
+// The display lists other modes (docked, undocked, another primary monitor): heard of before a press, while
+// the menu is open, or not heard of at all before the choice. A choice means the item the menu showed: it
+// applies that mode, or nothing with the refused-mode box; the next popup shows the display's modes.
+enum Heard { kBeforePress, kDuringPopup, kNever };
+const std::vector<DisplayModeRecord> kDocked = {Mode(1280, 1024, 32), Mode(1024, 768, 32),
+                                                Mode(800, 600, 32)},
+                                     kShifted = {Mode(1280, 1024, 16), Mode(640, 400, 16), Mode(800, 600, 32),
+                                                 Mode(640, 480, 16)},
+                                     kShrunk = {Mode(800, 600, 32), Mode(1024, 768, 32)};
+const std::vector<std::u16string> kStartMenu = {u"640x480x16", u"1024x768x16", u"-", u"*800x600x32"};
+
+TEST(FormFollowsTheDisplay, TheMenuShowsTheModesListedAndAChoiceAppliesWhatItShowed) {
+  // clang-format off
+  const struct { Heard heard; std::vector<DisplayModeRecord> listed; int16_t choice; int32_t applied; bool refused; std::vector<std::u16string> next; std::vector<int32_t> index; } rows[] = {
+      {kBeforePress, kDocked, -1, 0, false, {u"*800x600x32", u"1024x768x32", u"1280x1024x32"}, {2, 1, 0}},
+      {kBeforePress, kModes, -1, 0, false, kStartMenu, {3, 0, 0, 2}},  // the same list: the same menu
+      {kDuringPopup, kShifted, 0, 640, false, {u"*640x480x16", u"1280x1024x16", u"-", u"800x600x32"}, {3, 0, 0, 2}},
+      {kDuringPopup, kShifted, 1, 0, true, {u"640x480x16", u"1280x1024x16", u"-", u"*800x600x32"}, {3, 0, 0, 2}},
+      {kDuringPopup, kDocked, 3, 800, false, {u"*800x600x32", u"1024x768x32", u"1280x1024x32"}, {2, 1, 0}},
+      {kNever, kShifted, 1, 0, true, {u"640x480x16", u"1280x1024x16", u"-", u"*800x600x32"}, {3, 0, 0, 2}},
+      {kNever, kShrunk, 0, 0, true, {u"*800x600x32", u"1024x768x32"}, {0, 1}},
+      // Still listed where it was: applied; nothing told the form of the new list, so the menu stays.
+      {kNever, kShifted, 0, 640, false, {u"*640x480x16", u"1024x768x16", u"-", u"800x600x32"}, {3, 0, 0, 2}},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    FakePlatform fake;
+    frmMain form(fake.platform());
+    fake.display.modes = kModes;
+    form.Start();
+    const auto change = [&] {
+      fake.display.modes = row.listed;
+      if (row.heard != kNever) form.DisplayChanged();
+    };
+    if (row.heard == kBeforePress) change();
+    fake.runtime.onPopup = [&](const MenuArray&) -> int32_t {
+      if (row.heard != kBeforePress) change();
+      return row.choice;
+    };
+    form.MouseMove(0, 0, 513 * 15.0f, 0);
+    fake.runtime.onPopup = nullptr;
+    form.MouseMove(0, 0, 513 * 15.0f, 0);
+    EXPECT_EQ(ModeArea(fake.runtime.popups[0]), row.heard == kBeforePress ? row.next : kStartMenu);
+    EXPECT_EQ(ModeArea(fake.runtime.popups[1]), row.next);
+    EXPECT_EQ(form.MenuModeIndex, row.index);
+    EXPECT_EQ(fake.display.applied.empty() ? 0 : fake.display.applied[0].dmPelsWidth, row.applied);
+    using Boxes = decltype(fake.runtime.boxes);
+    EXPECT_EQ(fake.runtime.boxes, (row.refused ? Boxes{{kBadMode, 0}} : Boxes{}));
+  }
+}
+
+// After a rebuild the command items sit after the new mode items and do what they did; the screen-saver
+// item keeps its tick.
+TEST_F(Form, TheCommandItemsFollowARebuiltMenu) {
+  form.Start();
+  Click(6);  // the screen saver off
+  form.DisplayChanged();
+  EXPECT_EQ(Ticked(form), (std::vector<int16_t>{3, 6}));
+  fake.display.modes = kDocked;
+  form.DisplayChanged();
+  EXPECT_EQ(form.CommandBase, 3);
+  EXPECT_EQ(Ticked(form), (std::vector<int16_t>{0, 5}));
+  for (int16_t index : {5, 4, 7, 8, 1}) Click(index);
+  EXPECT_EQ(Ticked(form), (std::vector<int16_t>{1}));
+  EXPECT_EQ(fake.system.saverActive, (std::vector<int32_t>{0, -1}));
+  EXPECT_EQ(fake.system.screenSaverStarts, 1);
+  EXPECT_EQ(fake.runtime.launches.size(), 1u);
+  EXPECT_TRUE(form.Visible);
+  EXPECT_EQ(fake.display.applied.at(0).dmPelsWidth, 1024);
+  EXPECT_EQ(Click(10), 0);
+}
+
 }  // namespace

@@ -60,6 +60,8 @@ TEST(Menu, GroupsByDepthThenTheCommands) {
   const struct { ModeTable table; std::vector<std::u16string> modeItems; std::vector<int32_t> index; } rows[] = {
       {{{640, 480, 8, 0}, {800, 600, 8, 3}, {640, 480, 16, 7}},
        {u"640x480ピクセル\t8ビット", u"800x600ピクセル\t8ビット", u"-", u"640x480ピクセル\t16ビット"}, {0, 3, 0, 7}},
+      {{{640, 480, 8, 0}, {640, 480, 16, 1}, {800, 600, 16, 2}},  // one separator before a group of two
+       {u"640x480ピクセル\t8ビット", u"-", u"640x480ピクセル\t16ビット", u"800x600ピクセル\t16ビット"}, {0, 0, 1, 2}},
       {{{1024, 768, 32, 5}, {-1, 600, 32, 2}}, {u"1024x768ピクセル\t32ビット", u"-1x600ピクセル\t32ビット"}, {5, 2}},
       {{{640, 480, 32, 0}, {640, 480, 65568, 1}}, {u"640x480ピクセル\t32ビット", u"-", u"640x480ピクセル\t65568ビット"}, {0, 0, 1}},
       {{}, {}, {}}};
@@ -113,6 +115,8 @@ TEST(Menu, TickTooltipAndLookUp) {
       EXPECT_EQ(menu.Checked(i), i == row.ticked || i == 6) << row.ticked << " " << i;
     EXPECT_EQ(CurrentModeTip(row.current), row.tip);
   }
+  TickCurrentMode(menu, 3, Mode(800, 600, 32));  // only the mode area given is touched
+  EXPECT_FALSE(menu.Checked(3));
   EXPECT_EQ(FindModeItem(menu, index.size(), 1024, 768, 16), 1);
   EXPECT_EQ(FindModeItem(menu, index.size(), 800, 600, 32), 3);
   EXPECT_EQ(FindModeItem(menu, 3, 800, 600, 32), -1);  // only the mode area is searched
@@ -121,22 +125,32 @@ TEST(Menu, TickTooltipAndLookUp) {
 
 TEST(Apply, RequestsSizeAndDepthOfTheListedRecordAndReportsTheResult) {
   FakeDisplay display;
-  display.modes = {Mode(640, 480, 8), Mode(1024, 768, 16, 75)};
-  display.changeResults = {-2};
-  EXPECT_EQ(ApplyMode(display, 1), -2);
-  EXPECT_EQ(ApplyMode(display, 999), 0);  // no longer listed: the zero-filled record goes out
+  display.modes = {Mode(640, 480, 8), Mode(1024, 768, 16, 75), Mode(800, 600, 32)};
+  display.changeResults = {1, -1};
+  // The index asked for and the mode the menu offered for it: applied only while the display still
+  // lists that mode there; otherwise refused as a bad mode without asking the display.
+  // clang-format off
+  const struct { int32_t index; ModeColumn offered; int32_t result; } rows[] = {
+      {1, {1024, 768, 16, 1}, 1}, {0, {640, 480, 8, 0}, -1},
+      {2, {1024, 600, 32, 2}, -2}, {2, {800, 768, 32, 2}, -2}, {2, {800, 600, 16, 2}, -2},  // listed there now
+      {2, {800, 600, 32, 1}, -2},    // the catalogue offers nothing at index 2
+      {999, {800, 600, 32, 999}, -2}};  // no longer listed
+  // clang-format on
+  for (const auto& row : rows)
+    EXPECT_EQ(ApplyMode(display, row.index, {row.offered}), row.result) << row.index;
   ASSERT_EQ(display.applied.size(), 2u);
-  const DisplayModeRecord &first = display.applied[0], &second = display.applied[1];
+  const DisplayModeRecord& first = display.applied[0];
   EXPECT_EQ((std::vector<uint32_t>{first.dmFields, static_cast<uint32_t>(first.dmPelsWidth),
-                                   first.dmDisplayFrequency, second.dmFields, second.dmSize}),
-            (std::vector<uint32_t>{0x1C0000, 1024, 75, 0x1C0000, 0}));
+                                   first.dmDisplayFrequency,
+                                   static_cast<uint32_t>(display.applied[1].dmPelsWidth)}),
+            (std::vector<uint32_t>{0x1C0000, 1024, 75, 640}));
   EXPECT_EQ(display.appliedFlags, (std::vector<int32_t>{1, 1}));
   // clang-format off
-  const std::pair<int32_t, std::u16string> rows[] = {
+  const std::pair<int32_t, std::u16string> messages[] = {
       {0, u""}, {1, u"設定を反映するためには再起動が必要です。"}, {-1, u"失敗しました。"}, {-2, u"不正なモードです。"},
       {-3, u"設定をレジストリに書き込めません。"}, {-4, u""}, {-5, u"不正なパラメータです。"}, {2, u""}, {-6, u""}};
   // clang-format on
-  for (const auto& [code, message] : rows) {
+  for (const auto& [code, message] : messages) {
     const char16_t* got = ChangeResultMessage(code);
     EXPECT_EQ(got ? std::u16string(got) : u"", message) << code;
   }
