@@ -7,7 +7,7 @@
 #                                                        commit first)
 #   bash scripts/rebuild-compare.sh --build              this checkout's own build folders (presets win32, win64
 #                                                        and linux, packages built), against one rebuild of the
-#                                                        working tree in a second folder: the test command's step
+#                                                        working tree in a second folder (the test command's last step with VELMORA_REBUILD_COMPARE=1)
 set -euo pipefail
 arg=${1:-}
 [ -f "$arg" ] && arg=$(realpath "$arg")
