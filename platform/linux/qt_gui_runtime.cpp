@@ -130,7 +130,7 @@ int32_t QtGuiRuntime::Shell(const std::u16string& /*commandLine*/, int32_t /*win
 
 int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
   gui_.Ensure();
-  if (hostMenu_) FillMenu(*hostMenu_, menu), hostCaptions_ = Captions(menu);
+  if (hostMenu_) FillHostMenu(menu);
   // A Wayland client cannot place a popup of its own at the pointer: the host's menu is the only one.
   if (hostAsks || (hostMenu_ && QGuiApplication::platformName() != QLatin1String("xcb"))) return -1;
   QMenu popup;
@@ -141,8 +141,12 @@ int32_t QtGuiRuntime::PopupMenu(const MenuArray& menu) {
 }
 
 void QtGuiRuntime::FollowMenu(const MenuArray& menu) {
-  if (hostMenu_ && Captions(menu) != hostCaptions_)
-    FillMenu(*hostMenu_, menu), hostCaptions_ = Captions(menu);
+  if (hostMenu_ && Captions(menu) != hostCaptions_) FillHostMenu(menu);
+}
+
+void QtGuiRuntime::FillHostMenu(const MenuArray& menu) {
+  FillMenu(*hostMenu_, menu);
+  hostCaptions_ = Captions(menu);
 }
 
 QMenu* QtGuiRuntime::HostMenu() {

@@ -72,6 +72,9 @@ class QtGuiRuntime : public GuiRuntime {
   static QStringList DisplaySettingsTool();
 
  private:
+  // Fills the host's menu from the form's and remembers its captions.
+  void FillHostMenu(const MenuArray& menu);
+
   std::vector<std::string> arguments_;
   GuiStart& gui_;
   std::unique_ptr<AboutDialog> form_;
