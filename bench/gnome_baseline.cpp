@@ -7,25 +7,29 @@
 #include <QDBusConnection>
 #include <cstdlib>
 
-#include "mutter_config.h"
+#include "displayconfig/display_config_bus.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   if (argc != 3) return 2;
-  const int width = std::atoi(argv[1]), height = std::atoi(argv[2]);
-  namespace mutter = linuxp::mutter;
+  const int width = std::atoi(argv[1]);
+  const int height = std::atoi(argv[2]);
+  namespace displayconfig = linuxp::displayconfig;
+  namespace layout = linuxp::layout;
   const QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!mutter::Offered(bus)) return 3;
-  const std::optional<mutter::State> state = mutter::ReadState(bus);
-  const mutter::Monitor* monitor = state ? state->Primary() : nullptr;
+  if (!displayconfig::Offered(bus)) return 3;
+  const std::optional<layout::State> state = displayconfig::ReadState(bus);
+  const layout::Monitor* monitor = state ? layout::PrimaryMonitor(*state) : nullptr;
   if (!monitor) return 3;
-  for (const mutter::Mode& mode : monitor->modes) {
+  for (const layout::Mode& mode : monitor->modes) {
     if (mode.width != width || mode.height != height) continue;
-    const mutter::LogicalMonitor& logical = state->logicalMonitors.first();
-    const QList<mutter::LogicalMonitorConfig> config{
-        {logical.x, logical.y, logical.scale, logical.transform, true, {{monitor->connector, mode.id, {}}}}};
-    const bool refused = mutter::Apply(bus, state->serial, mutter::Method::kTemporary, config).isValid();
-    return mutter::ReadState(bus) && !refused ? 0 : 4;
+    const layout::LogicalMonitor& logical = state->logicalMonitors.front();
+    const layout::Config config{
+        {{logical.x, logical.y, logical.scale, logical.transform, true, {{monitor->connector, mode.id, {}}}}},
+        {}};
+    const bool refused =
+        displayconfig::Apply(bus, state->serial, displayconfig::Method::kTemporary, config).isValid();
+    return displayconfig::ReadState(bus) && !refused ? 0 : 4;
   }
   return 1;
 }

@@ -10,8 +10,8 @@
 # Velmora-<v>-win32.zip and -win64.zip, the velmora_<v>_<arch>.deb, and the programs in them as built:
 # Velmora-<v>-win32.exe, Velmora-<v>-win64.exe (Velmora.exe of each zip) and velmora-<v>-linux-<arch> (the
 # linux preset's program, with its debug information; the .deb's is stripped). The dates in them are
-# SOURCE_DATE_EPOCH, the last commit's time when it is not set. Outside git (a source tarball) the tree
-# itself is copied, and the date comes from cmake/reproducible.cmake's list.
+# SOURCE_DATE_EPOCH, or when it is not set the date cmake/source_date.cmake finds (the last commit's time in
+# git). Outside git (a source tarball) the tree itself is copied.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 here=$(pwd)
@@ -26,8 +26,8 @@ bash scripts/setup-linux.sh >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/velmora-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(cmake -P cmake/source_date.cmake)}
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1 && [ -n "$worktree" ]; then
-  export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
   echo "Building the working tree in $work (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
   git ls-files -z --cached --others --exclude-standard | tar --null --ignore-failed-read -T - -c | tar -x -C "$work"
 elif git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
@@ -35,11 +35,10 @@ elif git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     echo "release.sh: the tree has changes that are not committed; a release is built from a commit" >&2
     exit 1
   fi
-  export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
   echo "Building $(git rev-parse HEAD) in $work (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
   git archive --format=tar HEAD | tar -x -C "$work"
 else
-  echo "Building the source tree in $work"
+  echo "Building the source tree in $work (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH)"
   tar -c --exclude=./build --exclude=./dist --exclude=./artifacts . | tar -x -C "$work"
 fi
 

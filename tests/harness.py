@@ -82,10 +82,8 @@ def check_icon(image, size):
 
 
 def source_date():
-    """The date the release artefacts carry: SOURCE_DATE_EPOCH, else the time of the last commit."""
-    if os.environ.get("SOURCE_DATE_EPOCH"):
-        return int(os.environ["SOURCE_DATE_EPOCH"])
-    return int(subprocess.run(["git", "-C", REPO, "log", "-1", "--format=%ct"], capture_output=True, check=True,
+    """The date the release artefacts carry, as the build finds it (cmake/source_date.cmake)."""
+    return int(subprocess.run(["cmake", "-P", REPO / "cmake/source_date.cmake"], capture_output=True, check=True,
                               timeout=30).stdout)
 
 

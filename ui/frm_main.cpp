@@ -177,7 +177,7 @@ void frmMain::mnuDisplayMode_Click(int16_t Index) {
 
 // Applies the mode listed at modeIndex, stores it as the default and reports the result. A mode
 // the display no longer lists at that index is refused, not swapped for whatever is listed there now.
-int32_t frmMain::ChangeMode(const int32_t& modeIndex) {
+int32_t frmMain::ChangeMode(int32_t modeIndex) {
   const int32_t result = ApplyMode(p_.display, modeIndex, modeTable_);
   // The tick and tooltip show the mode in force while any message is up; a refused mode may be one
   // the display no longer offers, so the menu follows the display first.

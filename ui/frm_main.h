@@ -54,7 +54,7 @@ class frmMain {
   void BuildModeMenu();
   void ShowCurrentMode();
   // Returns the apply result it reported, for the exit status of the "/s" path.
-  int32_t ChangeMode(const int32_t& modeIndex);
+  int32_t ChangeMode(int32_t modeIndex);
   // The "/s" path: applies the mode named on the command line and ends the program.
   void CommandLineMode();
 

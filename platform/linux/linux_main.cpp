@@ -1,6 +1,7 @@
-// velmora for Linux desktops: builds the platform over Qt and either GNOME's display
-// configuration or XRandR, loads frmMain hidden and runs the event loop. "/s w,h,d" applies a
-// mode and ends during start-up, as on Windows, without bringing up Qt's GUI unless it shows a box.
+// velmora for Linux desktops: builds the platform over Qt and either the desktop's display
+// configuration service (displayconfig/) or XRandR (x11/), loads frmMain hidden and runs the event loop. "/s
+// w,h,d" applies a mode and ends during start-up, as on Windows, without bringing up Qt's GUI unless it shows
+// a box.
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,35 +14,35 @@
 #include <string>
 #include <vector>
 
-#include "about_dialog.h"
 #include "app/exit_status.h"
-#include "gnome_display_settings.h"
-#include "gnome_system_calls.h"
-#include "gui_start.h"
-#include "qt_gui_runtime.h"
-#include "qt_tray_shell.h"
-#include "randr_watch.h"
-#include "signal_relay.h"
+#include "displayconfig/display_config_settings.h"
+#include "gnome/gnome_system_calls.h"
+#include "qt/about_dialog.h"
+#include "qt/gui_start.h"
+#include "qt/qt_gui_runtime.h"
+#include "qt/qt_tray_shell.h"
+#include "qt/signal_relay.h"
+#include "rules/desktop.h"
 #include "tray_host_wait.h"
 #include "ui/frm_main.h"
-#include "x_display_settings.h"
-#include "x_system_calls.h"
-#include "x_window_hints.h"
+#include "x11/randr_watch.h"
+#include "x11/x_display_settings.h"
+#include "x11/x_system_calls.h"
+#include "x11/x_window_hints.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv, argv + argc);  // before Qt takes its own options
 
-  // GNOME (mutter) publishes its monitors on the session bus, on Wayland and X11 sessions alike;
-  // elsewhere the modes are RandR's.
   const QDBusConnection bus = QDBusConnection::sessionBus();
-  const bool gnome = linuxp::mutter::Offered(bus);
-  const bool wayland = qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+  const linuxp::Session session{linuxp::displayconfig::Offered(bus),
+                                qEnvironmentVariableIsSet("WAYLAND_DISPLAY")};
+  const bool gnome = linuxp::ChooseDisplayBackend(session) == linuxp::DisplayBackend::kDisplayConfig;
   std::string problem;
   // Declared first, so it outlives everything that uses it. An end through runtime.End() (std::exit)
   // skips this owner: the process's exit closes the connection then.
   linuxp::XDisplayPtr x;
   if (!gnome) {
-    if (wayland)
+    if (linuxp::OnlyXWayland(session))
       std::fprintf(
           stderr,
           "velmora: this Wayland session offers no display configuration velmora can change (only "
@@ -52,14 +53,11 @@ int main(int argc, char** argv) {
       return kExitError;
     }
   }
-  // RandR's modes: the tray icon, the menu and the About window live on the same X server. GNOME's:
-  // a native Wayland client where Qt's Wayland platform is installed, through XWayland otherwise.
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", gnome && wayland ? "wayland;xcb" : "xcb");
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", linuxp::QtPlatform(session));
   // Qt's GUI comes up only when something is to be shown or the event loop is to run.
   linuxp::GuiStart gui(argc, argv);
 
-  std::optional<linuxp::GnomeDisplaySettings> gnomeDisplay;
+  std::optional<linuxp::DisplayConfigSettings> gnomeDisplay;
   std::optional<linuxp::XDisplaySettings> xDisplay;
   std::optional<linuxp::GnomeSystemCalls> gnomeSystem;
   std::optional<linuxp::XSystemCalls> xSystem;
@@ -125,9 +123,9 @@ int main(int argc, char** argv) {
 
   // A switch from the command line lasts for the session and is not asked about; a choice from
   // the menu is stored, once the user keeps it.
-  if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kTemporary);
+  if (gnome) gnomeDisplay->SetMethod(linuxp::displayconfig::Method::kTemporary);
   form.Start();  // with "/s" on the command line this ends the program itself
-  if (gnome) gnomeDisplay->SetMethod(linuxp::mutter::Method::kPersistent);
+  if (gnome) gnomeDisplay->SetMethod(linuxp::displayconfig::Method::kPersistent);
   // Still here, so resident: the GUI, the icon and the event loop.
   gui.Ensure();
   // Say why no icon shows yet, and wait for a tray.

@@ -1,19 +1,18 @@
 #include "tray_host_wait.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
 #include <QSystemTrayIcon>
 
-#include "message_box.h"
-#include "no_tray.h"
-#include "shell_extensions.h"
+#include "gnome/shell_extensions.h"
+#include "qt/message_box.h"
+#include "qt/status_notifier_watcher.h"
+#include "rules/desktop.h"
+#include "rules/no_tray.h"
 
 namespace linuxp {
-namespace {
 
-const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
-
-}  // namespace
+using status_notifier::kWatcher;
+using status_notifier::kWatcherPath;
 
 TrayHostWait::TrayHostWait(std::function<void()> onHost, std::function<void(int)> end)
     : onHost_(std::move(onHost)),
@@ -21,7 +20,7 @@ TrayHostWait::TrayHostWait(std::function<void()> onHost, std::function<void(int)
       watcher_(kWatcher, QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForRegistration) {
   // A panel starts the watcher and then registers as its host, or registers with a watcher already there.
   connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, &TrayHostWait::Check);
-  QDBusConnection::sessionBus().connect(kWatcher, QStringLiteral("/StatusNotifierWatcher"), kWatcher,
+  QDBusConnection::sessionBus().connect(kWatcher, kWatcherPath, kWatcher,
                                         QStringLiteral("StatusNotifierHostRegistered"), this, SLOT(Check()));
   patience_.setSingleShot(true);
   connect(&patience_, &QTimer::timeout, this, &TrayHostWait::NoTray);
@@ -29,8 +28,7 @@ TrayHostWait::TrayHostWait(std::function<void()> onHost, std::function<void(int)
 }
 
 void TrayHostWait::Check() {
-  QDBusInterface watcher(kWatcher, QStringLiteral("/StatusNotifierWatcher"), kWatcher);
-  if (watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()) onHost_();
+  if (status_notifier::HostRegistered()) onHost_();
 }
 
 void TrayHostWait::NoTray() {
@@ -38,9 +36,7 @@ void TrayHostWait::NoTray() {
   if (QSystemTrayIcon::isSystemTrayAvailable()) return;  // an XEmbed tray has taken the icon
   const QDBusConnection bus = QDBusConnection::sessionBus();
   const auto extensions = shell_extensions::List(bus);
-  const Desktop desktop = extensions                                     ? Desktop::kGnomeShell
-                          : qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ? Desktop::kOtherWayland
-                                                                         : Desktop::kX11;
+  const Desktop desktop = WhichDesktop(extensions.has_value(), qEnvironmentVariableIsSet("WAYLAND_DISPLAY"));
   const NoTrayBox decided = DecideNoTray(desktop, extensions.value_or(std::vector<ShellExtension>{}), asked_);
   MessageBox box(decided.enable.empty() ? MessageBox::Kind::kMessage : MessageBox::Kind::kQuestion,
                  QString::fromStdString(decided.text), QString());

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/monitor_layout.h"
-#include "platform/linux/refresh_rate.h"
+#include "platform/linux/rules/monitor_layout.h"
+#include "platform/linux/rules/refresh_rate.h"
 
 namespace {
 

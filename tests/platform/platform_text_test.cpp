@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/no_tray.h"
-#include "platform/linux/search_folders.h"
+#include "platform/linux/rules/no_tray.h"
+#include "platform/linux/rules/search_folders.h"
 #include "platform/win32/command_tail.h"
 #include "platform/win32/system_program.h"
 

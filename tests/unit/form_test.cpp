@@ -270,7 +270,10 @@ TEST(FormScript, EventsWhileWaitingOnTheUser) {
 std::vector<std::u16string> ModeArea(const std::vector<MenuArray::Element>& shown) {
   std::vector<std::u16string> out;
   for (const MenuArray::Element& e : shown) {
-    if (e.caption == u"スクリーンセーバ起動") return out.pop_back(), out;  // and the separator before it
+    if (e.caption == u"スクリーンセーバ起動") {
+      out.pop_back();  // the separator before it
+      return out;
+    }
     std::u16string item = e.caption;
     if (const size_t at = item.find(u"ピクセル\t"); at != std::u16string::npos) item.replace(at, 5, u"x");
     if (const size_t at = item.find(u"ビット"); at != std::u16string::npos) item.erase(at);

@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <optional>
 
-#include "qt_gui_runtime.h"
+#include "qt/find_tool.h"
 
 namespace linuxp {
 namespace {

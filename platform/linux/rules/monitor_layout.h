@@ -1,9 +1,12 @@
-// The configuration a mode switch sends to GNOME's compositor, worked out from the state it reported: plain
-// data in, plain data out, as GNOME's own display settings would change the same layout.
+// The configuration a mode switch sends to the desktop's display-configuration service (GNOME's mutter),
+// worked out from the state it reported: plain data in, plain data out, as the desktop's own display
+// settings would change the same layout.
 #pragma once
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace linuxp::layout {
@@ -11,6 +14,10 @@ namespace linuxp::layout {
 // mutter's layout modes: positions and sizes in logical pixels (size / scale) or in physical pixels.
 inline constexpr uint32_t kLogical = 1;
 inline constexpr uint32_t kPhysical = 2;
+
+// A property of a monitor, as the service reports it and takes it back.
+using PropertyValue = std::variant<bool, int32_t, uint32_t, int64_t, uint64_t, double, std::string>;
+using Properties = std::map<std::string, PropertyValue>;
 
 struct Mode {
   std::string id;
@@ -25,7 +32,8 @@ struct Mode {
 
 struct Monitor {
   std::string connector;
-  std::vector<Mode> modes;
+  std::vector<Mode> modes;  // in the service's order
+  Properties properties;
 };
 
 struct LogicalMonitor {
@@ -43,11 +51,14 @@ struct State {
   uint32_t layoutMode = kPhysical;
   bool supportsChangingLayoutMode = false;
   bool globalScaleRequired = false;
+  uint32_t serial = 0;  // the service refuses a configuration worked out from an older state
 };
 
+// One monitor of a logical monitor to apply, the mode it is to show and the properties it keeps.
 struct Assignment {
   std::string connector;
   std::string modeId;
+  Properties properties;
 };
 struct LogicalMonitorConfig {
   int32_t x = 0;
@@ -70,14 +81,17 @@ struct Plan {
 
 // The primary logical monitor (the first when none is primary); null when there is none.
 const LogicalMonitor* PrimaryLogical(const State& state);
+// The monitor of the primary logical monitor (its first, when mirrored); null when there is none.
+const Monitor* PrimaryMonitor(const State& state);
 const Monitor* FindMonitor(const State& state, const std::string& connector);
+// The mode the monitor shows; null when it is off.
 const Mode* CurrentMode(const Monitor& monitor);
 
 // The switch of the primary logical monitor to width x height: every monitor of it (mirrors too) at a mode
 // of that size, at the rate `asked` (hertz, 0: none) where listed, else as PickMode chooses; a scale every
 // one of those modes accepts, the nearest to the scale in force; every logical monitor to the right of it or
 // below it moved by the change of its size in the layout mode's units, so that they stay adjacent; all else
-// as reported.
+// as reported. Each monitor keeps the properties the service takes back.
 Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked = 0);
 
 // The scale in `supported` nearest to `scale` (the lower of two as near); `scale` when the list is empty.
@@ -86,5 +100,8 @@ double ChooseScale(double scale, const std::vector<double>& supported);
 // The key under which ApplyMonitorsConfig takes back a monitor property GetCurrentState reported, or
 // nothing for a property that is only reported.
 std::optional<std::string> AppliedPropertyName(const std::string& reported);
+
+// The configuration as gdbus prints ApplyMonitorsConfig's arguments (for the debug log).
+std::string Describe(const Config& config);
 
 }  // namespace linuxp::layout

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ports/display_settings.h"
+#include "rules/listed_modes.h"
 #include "x_owners.h"
 
 struct _XDisplay;
@@ -30,9 +31,6 @@ class XDisplaySettings : public DisplaySettings {
   // server tells of a mode added to an output, not of one deleted from it (xrandr --delmode).
   bool ListChanged() const;
 
-  // Bits per pixel of the root window: the pixmap format that matches the default depth.
-  int32_t RootBitsPerPixel() const;
-
  private:
   struct Mode {
     unsigned long id = 0;  // the RandR mode
@@ -51,13 +49,15 @@ class XDisplaySettings : public DisplaySettings {
   };
 
   Target FindTarget(_XRRScreenResources* res) const;
+  // The target's modes as the menu numbers them; probe: ask the server to look at the outputs again.
+  ModeList ReadList(bool probe) const;
   static Mode Describe(const _XRRModeInfo& info);
-  void Fill(const Mode& mode, const std::string& outputName, DisplayModeRecord& record) const;
+  static ListedMode Listed(const Mode& mode);
 
   _XDisplay* display_;
   unsigned long root_;
-  std::vector<Mode> listed_;  // the modes as the last enumeration from index 0 listed them
-  std::string listedOutput_;
+  int32_t bitsPerPixel_;  // the root window's: an X screen keeps one depth
+  ListedModes listed_;
 };
 
 // The X server named by DISPLAY, if it can be reached and offers RandR 1.2 or later;

@@ -85,8 +85,4 @@ class QtGuiRuntime : public GuiRuntime {
 
 QString ToQString(std::u16string_view text);
 
-// A tool's full path, from the absolute PATH entries only; empty if it is not installed. Started
-// by that path, it is not looked up again.
-QString FindTool(const QString& name);
-
 }  // namespace linuxp

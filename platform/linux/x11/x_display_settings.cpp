@@ -8,8 +8,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "mode_record.h"
-#include "refresh_rate.h"
+#include "rules/mode_record.h"
+#include "rules/refresh_rate.h"
+#include "rules/target_output.h"
 
 namespace linuxp {
 namespace {
@@ -73,6 +74,18 @@ class ServerGrab {
 
 bool Sideways(Rotation r) { return (r & (RR_Rotate_90 | RR_Rotate_270)) != 0; }
 
+// Bits per pixel of the root window: the pixmap format that matches the default depth.
+int32_t RootBitsPerPixel(::Display* display) {
+  const int depth = DefaultDepth(display, DefaultScreen(display));
+  int count = 0;
+  const XFreePtr<XPixmapFormatValues[]> formats(XListPixmapFormats(display, &count));
+  int32_t bpp = depth;
+  for (int i = 0; i < count; ++i) {
+    if (formats[i].depth == depth) bpp = formats[i].bits_per_pixel;
+  }
+  return bpp;
+}
+
 }  // namespace
 
 XDisplayPtr OpenXDisplay(std::string& problem) {
@@ -97,18 +110,7 @@ XDisplayPtr OpenXDisplay(std::string& problem) {
 }
 
 XDisplaySettings::XDisplaySettings(_XDisplay* display)
-    : display_(display), root_(DefaultRootWindow(display)) {}
-
-int32_t XDisplaySettings::RootBitsPerPixel() const {
-  const int depth = DefaultDepth(display_, DefaultScreen(display_));
-  int count = 0;
-  const XFreePtr<XPixmapFormatValues[]> formats(XListPixmapFormats(display_, &count));
-  int32_t bpp = depth;
-  for (int i = 0; i < count; ++i) {
-    if (formats[i].depth == depth) bpp = formats[i].bits_per_pixel;
-  }
-  return bpp;
-}
+    : display_(display), root_(DefaultRootWindow(display)), bitsPerPixel_(RootBitsPerPixel(display)) {}
 
 XDisplaySettings::Mode XDisplaySettings::Describe(const XRRModeInfo& info) {
   Mode m;
@@ -125,26 +127,16 @@ XDisplaySettings::Mode XDisplaySettings::Describe(const XRRModeInfo& info) {
   return m;
 }
 
-// The output of the primary screen; without one, the first connected output that has a CRTC,
-// then the first connected output at all.
+// The output of the primary screen, as ChooseTargetOutput picks it.
 XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) const {
   Target t;
   if (!res) return t;
-  std::vector<RROutput> order;
-  if (RROutput primary = XRRGetOutputPrimary(display_, root_)) order.push_back(primary);
-  for (int i = 0; i < res->noutput; ++i) order.push_back(res->outputs[i]);
-
-  RROutput chosen = 0, fallback = 0;
-  for (RROutput id : order) {
-    OutputInfo info(XRRGetOutputInfo(display_, res, id));
-    if (!info || info->connection != RR_Connected) continue;
-    if (info->crtc != 0) {
-      chosen = id;
-      break;
-    }
-    if (!fallback) fallback = id;
+  std::vector<OutputState> outputs;
+  for (int i = 0; i < res->noutput; ++i) {
+    OutputInfo info(XRRGetOutputInfo(display_, res, res->outputs[i]));
+    if (info) outputs.push_back({res->outputs[i], info->connection == RR_Connected, info->crtc != 0});
   }
-  if (!chosen) chosen = fallback;
+  const RROutput chosen = ChooseTargetOutput(XRRGetOutputPrimary(display_, root_), outputs);
   if (!chosen) return t;
 
   OutputInfo info(XRRGetOutputInfo(display_, res, chosen));
@@ -168,10 +160,18 @@ XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) c
   return t;
 }
 
-void XDisplaySettings::Fill(const Mode& mode, const std::string& outputName,
-                            DisplayModeRecord& record) const {
-  FillModeRecord(outputName, mode.width, mode.height, RootBitsPerPixel(),
-                 static_cast<uint32_t>(std::lround(mode.refresh)), mode.flags, record);
+ListedMode XDisplaySettings::Listed(const Mode& mode) {
+  return {std::to_string(mode.id), mode.width, mode.height, static_cast<uint32_t>(std::lround(mode.refresh)),
+          mode.flags};
+}
+
+ModeList XDisplaySettings::ReadList(bool probe) const {
+  Resources res(probe ? XRRGetScreenResources(display_, root_)
+                      : XRRGetScreenResourcesCurrent(display_, root_));
+  const Target t = FindTarget(res.get());
+  ModeList list{t.name, {}};
+  for (const Mode& m : t.modes) list.modes.push_back(Listed(m));
+  return list;
 }
 
 int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) {
@@ -185,39 +185,21 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
       if (res->modes[m].id != crtc->mode) continue;
       Mode mode = Describe(res->modes[m]);
       if (Sideways(crtc->rotation)) std::swap(mode.width, mode.height);
-      Fill(mode, t.name, record);
+      const ListedMode current = Listed(mode);
+      FillModeRecord(t.name, current.width, current.height, bitsPerPixel_, current.frequency,
+                     current.displayFlags, record);
       return 1;
     }
     return 0;
   }
-  if (modeNum < 0) return 0;
-  // Index 0 reads the output's list afresh; later indexes use that same list, so an index
-  // keeps naming the mode it named when the menu was built.
-  if (modeNum == 0 || listed_.empty()) {
-    Resources res(XRRGetScreenResources(display_, root_));
-    Target t = FindTarget(res.get());
-    listed_ = std::move(t.modes);
-    listedOutput_ = t.name;
-  }
-  if (static_cast<size_t>(modeNum) >= listed_.size()) return 0;  // the record stays as it was
-  Fill(listed_[static_cast<size_t>(modeNum)], listedOutput_, record);
-  return 1;
+  return listed_.Enumerate(modeNum, bitsPerPixel_, record, [this] { return ReadList(true); });
 }
 
-bool XDisplaySettings::ListChanged() const {
-  Resources res(XRRGetScreenResourcesCurrent(display_, root_));
-  const Target t = FindTarget(res.get());
-  const auto same = [](const Mode& a, const Mode& b) {
-    return a.id == b.id && a.width == b.width && a.height == b.height;
-  };
-  return t.name != listedOutput_ ||
-         !std::equal(t.modes.begin(), t.modes.end(), listed_.begin(), listed_.end(), same);
-}
+bool XDisplaySettings::ListChanged() const { return ReadList(false) != listed_.Listed(); }
 
 int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
-  if ((flags & ~(api::CdsUpdateRegistry | kCdsTest)) != 0) return api::DispChangeBadFlags;
-  if ((record.dmFields & api::DmBitsPerPel) && record.dmBitsPerPel != RootBitsPerPixel())
-    return api::DispChangeBadMode;
+  const ChangeRequest request = ReadChangeRequest(record, flags, bitsPerPixel_);
+  if (request.refused != api::DispChangeSuccessful) return request.refused;
 
   Resources res(XRRGetScreenResourcesCurrent(display_, root_));
   const Target t = FindTarget(res.get());
@@ -225,22 +207,20 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
   CrtcInfo crtc(XRRGetCrtcInfo(display_, res.get(), t.crtc));
   if (!crtc) return api::DispChangeFailed;
 
-  const int32_t width =
-      (record.dmFields & api::DmPelsWidth) ? record.dmPelsWidth : static_cast<int32_t>(crtc->width);
-  const int32_t height =
-      (record.dmFields & api::DmPelsHeight) ? record.dmPelsHeight : static_cast<int32_t>(crtc->height);
+  const int32_t width = request.width.value_or(static_cast<int32_t>(crtc->width));
+  const int32_t height = request.height.value_or(static_cast<int32_t>(crtc->height));
 
   double inForce = 0;
   for (int m = 0; m < res->nmode; ++m)
     if (res->modes[m].id == crtc->mode) inForce = Describe(res->modes[m]).refresh;
-  const double asked = (record.dmFields & kDmDisplayFrequency) ? record.dmDisplayFrequency : 0;
-  const Mode* target = PickMode(t.modes, width, height, inForce, asked);
+  const Mode* target = PickMode(t.modes, width, height, inForce, request.rate);
   if (!target) return api::DispChangeBadMode;
-  if (flags & kCdsTest) return api::DispChangeSuccessful;
+  if (request.test) return api::DispChangeSuccessful;
 
   // The screen must hold every active CRTC: this one at its place with the new size, the
   // others as they are.
-  int screenW = crtc->x + width, screenH = crtc->y + height;
+  int screenW = crtc->x + width;
+  int screenH = crtc->y + height;
   for (int i = 0; i < res->ncrtc; ++i) {
     if (res->crtcs[i] == t.crtc) continue;
     CrtcInfo other(XRRGetCrtcInfo(display_, res.get(), res->crtcs[i]));

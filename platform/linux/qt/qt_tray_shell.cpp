@@ -1,11 +1,10 @@
 #include "qt_tray_shell.h"
 
-#include <QDBusConnection>
-#include <QDBusInterface>
 #include <QMenu>
 #include <QString>
 
 #include "qt_gui_runtime.h"
+#include "status_notifier_watcher.h"
 #include "tray/code_page_932.h"
 
 namespace linuxp {
@@ -26,12 +25,7 @@ int32_t CodeFor(QSystemTrayIcon::ActivationReason reason) {
 
 // Whether Qt shows icons as StatusNotifierItems: it asks the watcher the same question once.
 bool StatusNotifierHost() {
-  static const bool registered = [] {
-    QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
-                           QStringLiteral("/StatusNotifierWatcher"),
-                           QStringLiteral("org.kde.StatusNotifierWatcher"));
-    return watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool();
-  }();
+  static const bool registered = status_notifier::HostRegistered();
   return registered;
 }
 

@@ -2,13 +2,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include "refresh_rate.h"
 
 namespace linuxp::layout {
 namespace {
+
+// A double with every digit that tells it apart, without trailing zeros.
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.17g", value);
+  return text;
+}
 
 constexpr double kSameScale = 0.01;  // mutter's fractional scales are not round: 1.4953 and 1.5023 are 1.5
 
@@ -18,7 +27,10 @@ bool Rotated(uint32_t transform) { return (transform & 1) != 0; }  // 90 or 270 
 std::pair<int32_t, int32_t> Size(const Mode& mode, double scale, uint32_t transform, uint32_t layoutMode) {
   double w = mode.width, h = mode.height;
   if (Rotated(transform)) std::swap(w, h);
-  if (layoutMode == kLogical) w /= scale, h /= scale;
+  if (layoutMode == kLogical) {
+    w /= scale;
+    h /= scale;
+  }
   return {static_cast<int32_t>(std::lround(w)), static_cast<int32_t>(std::lround(h))};
 }
 
@@ -35,12 +47,44 @@ std::string SizeText(int32_t width, int32_t height) {
   return std::to_string(width) + "x" + std::to_string(height);
 }
 
+// The monitor's properties that the service takes back, under the names it takes them by.
+Properties Carried(const Monitor* monitor) {
+  Properties carried;
+  if (!monitor) return carried;
+  for (const auto& [name, value] : monitor->properties)
+    if (const std::optional<std::string> applied = AppliedPropertyName(name))
+      carried.emplace(*applied, value);
+  return carried;
+}
+
+// A value as gdbus prints it: numbers as they are, text quoted.
+std::string Text(const PropertyValue& value) {
+  return std::visit(
+      [](const auto& v) -> std::string {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, bool>)
+          return v ? "true" : "false";
+        else if constexpr (std::is_same_v<T, std::string>)
+          return "'" + v + "'";
+        else if constexpr (std::is_same_v<T, double>)
+          return Number(v);
+        else
+          return std::to_string(v);
+      },
+      value);
+}
+
 }  // namespace
 
 const LogicalMonitor* PrimaryLogical(const State& state) {
   for (const LogicalMonitor& m : state.logicalMonitors)
     if (m.primary) return &m;
   return state.logicalMonitors.empty() ? nullptr : &state.logicalMonitors.front();
+}
+
+const Monitor* PrimaryMonitor(const State& state) {
+  const LogicalMonitor* primary = PrimaryLogical(state);
+  return primary && !primary->connectors.empty() ? FindMonitor(state, primary->connectors.front()) : nullptr;
 }
 
 const Monitor* FindMonitor(const State& state, const std::string& connector) {
@@ -96,8 +140,11 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked)
                                 primary->connectors.front()};
     }
     scales = assignments.empty() ? chosen->scales : Common(scales, chosen->scales);
-    if (!oldMode) oldMode = current, newMode = chosen;
-    assignments.push_back({connector, chosen->id});
+    if (!oldMode) {
+      oldMode = current;
+      newMode = chosen;
+    }
+    assignments.push_back({connector, chosen->id, Carried(monitor)});
   }
   if (state.globalScaleRequired) {
     for (const LogicalMonitor& other : state.logicalMonitors) {
@@ -116,7 +163,8 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked)
   if (oldMode) {
     std::tie(oldW, oldH) = Size(*oldMode, primary->scale, primary->transform, state.layoutMode);
     const auto [newW, newH] = Size(*newMode, scale, primary->transform, state.layoutMode);
-    dx = newW - oldW, dy = newH - oldH;
+    dx = newW - oldW;
+    dy = newH - oldH;
   }
 
   Config config;
@@ -132,13 +180,35 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked)
       for (const std::string& connector : logical.connectors) {
         const Monitor* monitor = FindMonitor(state, connector);
         const Mode* current = monitor ? CurrentMode(*monitor) : nullptr;
-        c.monitors.push_back({connector, current ? current->id : std::string()});
+        c.monitors.push_back({connector, current ? current->id : std::string(), Carried(monitor)});
       }
     }
     config.logicalMonitors.push_back(std::move(c));
   }
   if (state.supportsChangingLayoutMode) config.layoutMode = state.layoutMode;
   return {std::move(config), {}};
+}
+
+std::string Describe(const Config& config) {
+  const auto map = [](const Properties& properties) {
+    std::string out;
+    for (const auto& [name, value] : properties)
+      out += (out.empty() ? "'" : ", '") + name + "': " + Text(value);
+    return "{" + out + "}";
+  };
+  std::string logical;
+  for (const LogicalMonitorConfig& c : config.logicalMonitors) {
+    std::string monitors;
+    for (const Assignment& a : c.monitors)
+      monitors += (monitors.empty() ? "('" : ", ('") + a.connector + "', '" + a.modeId + "', " +
+                  map(a.properties) + ")";
+    logical += (logical.empty() ? "(" : ", (") + std::to_string(c.x) + ", " + std::to_string(c.y) + ", " +
+               Number(c.scale) + ", " + std::to_string(c.transform) + ", " + (c.primary ? "true" : "false") +
+               ", [" + monitors + "])";
+  }
+  Properties properties;
+  if (config.layoutMode) properties.emplace("layout-mode", *config.layoutMode);
+  return "[" + logical + "] " + map(properties);
 }
 
 }  // namespace linuxp::layout

@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QStringConverter>
 #include <cstdio>
 #include <cstdlib>
@@ -14,18 +13,16 @@
 #include "about_dialog.h"
 #include "app/runtime_error.h"
 #include "app/version.h"
+#include "find_tool.h"
 #include "gui_start.h"
 #include "menu/menu_array.h"
 #include "message_box.h"
 #include "program_icon.h"
-#include "search_folders.h"
 
 namespace linuxp {
 namespace {
 
 constexpr int32_t kMiniIconHandle = 1;
-// Where programs are looked for when PATH is not set, as the C library does.
-constexpr char kDefaultPath[] = "/usr/bin:/bin";
 
 // The menu's elements as actions, each carrying its element index.
 void FillMenu(QMenu& popup, const MenuArray& menu) {
@@ -54,15 +51,6 @@ std::vector<std::u16string> Captions(const MenuArray& menu) {
 }
 
 }  // namespace
-
-QString FindTool(const QString& name) {
-  const char* path = std::getenv("PATH");
-  QStringList folders;
-  for (const std::string& folder : SearchFolders(path ? path : kDefaultPath))
-    folders << QString::fromLocal8Bit(folder.c_str());
-  if (folders.isEmpty()) return {};  // findExecutable would search PATH itself, relative entries and all
-  return QStandardPaths::findExecutable(name, folders);
-}
 
 QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));

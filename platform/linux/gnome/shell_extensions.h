@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "no_tray.h"
+#include "rules/no_tray.h"
 
 namespace linuxp::shell_extensions {
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/exit_status.h"
+#include "desktop.h"
 
 namespace linuxp {
 
@@ -22,8 +23,6 @@ inline constexpr int kExtensionOn = 1, kExtensionOff = 2, kExtensionInstalled = 
 // Debian's and Ubuntu's package, and the same extension as extensions.gnome.org and Fedora ship it.
 inline const std::vector<std::string> kTrayExtensions = {"ubuntu-appindicators@ubuntu.com",
                                                          "appindicatorsupport@rgcjonas.gmail.com"};
-
-enum class Desktop { kGnomeShell, kX11, kOtherWayland };
 
 // Which box: its text (UTF-8, "\n" between lines) and, for the question whether to switch an extension
 // on, that extension. はい switches it on and the program waits for its icon to show; いいえ, or OK on a
