@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of Velmora: installs what is missing, builds both Windows builds and runs their unit
 # tests under Wine, builds the native unit tests, then runs the unit, package and end-to-end tests (Wine
-# on a private Xvfb), the sanitizer build, a bounded fuzz run and the Linux build's end-to-end tests, once
-# as built and once under the sanitizers. With VELMORA_REBUILD_COMPARE=1 it ends by comparing the release
+# on a private Xvfb), the sanitizer build, the Linux build's end-to-end tests, once as built and once under
+# the sanitizers, and beside those a bounded fuzz run. With VELMORA_REBUILD_COMPARE=1 it ends by comparing the release
 # files it built with a rebuild in another folder (about a minute more: past the 10-minute budget with the rest).
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -39,11 +39,19 @@ step "unit tests, win64 build under Wine" wine_unit win64
 step "build host" build host
 step "unit, package and end-to-end tests" ctest --preset host
 step "sanitizers" bash -c 'cmake --preset host-asan >/dev/null && cmake --build --preset host-asan -j "$(nproc)" && ctest --preset host-asan'
-[ -f tests/fuzz/run_fuzz.sh ] && step "fuzz" bash tests/fuzz/run_fuzz.sh "${VELMORA_FUZZ_SECONDS:-60}"
-linux_tests() { build linux && ctest --test-dir build/linux --output-on-failure; }
-step "linux end-to-end" linux_tests
-linux_asan_tests() { build linux-asan && ctest --preset linux-asan; }
-step "linux end-to-end under sanitizers" linux_asan_tests
+step "build linux" build linux
+step "build linux-asan" build linux-asan
+step "build fuzz" bash -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$(nproc)" --target command_line_fuzz'
+# The Linux end-to-end tests (X11 and nested GNOME side by side, then the X11 ones under the sanitizers) mostly
+# wait on their sessions: the bounded fuzz run, which keeps one core busy, runs beside them.
+fuzz_log=build/fuzz-run.log
+fuzz_seconds=${VELMORA_FUZZ_SECONDS:-60}
+bash tests/fuzz/run_fuzz.sh "$fuzz_seconds" >"$fuzz_log" 2>&1 &
+fuzz_pid=$!
+step "linux end-to-end" ctest --test-dir build/linux -j 2 --output-on-failure
+step "linux end-to-end under sanitizers" ctest --preset linux-asan
+fuzz_result() { wait "$fuzz_pid"; local status=$?; cat "$fuzz_log"; return "$status"; }
+step "fuzz" fuzz_result
 # The release files as built above, against a rebuild of the same tree in a second folder: byte for byte.
 [ "${VELMORA_REBUILD_COMPARE:-0}" = 1 ] && step "rebuild and compare" bash scripts/rebuild-compare.sh --build
 

@@ -276,9 +276,10 @@ VELMORA = LINUX_BUILD / "platform/linux/velmora"
 
 class X11Session(Session):
     """Xvfb with RandR and the given modes added to its output, a tray host (trayer) unless tray=False, and
-    velmora run with tests/linux/menu_reader.so preloaded."""
+    velmora run with tests/linux/menu_reader.so preloaded. Screenshots go to artifacts/linux, or artifacts/linux-asan
+    from the sanitizer build, whose tests may run at the same time."""
 
-    kind = "linux"
+    kind = LINUX_BUILD.name
 
     def __init__(self, name, modes=(), current=None, tray=True, depth=24):
         super().__init__(name)
