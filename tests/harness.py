@@ -255,8 +255,10 @@ class WineSession(Session):
         self.driver("keys", *["down"] * (hits[0] + 1), "return")
 
     def icons(self):
-        """The notification area's icons as the shell keeps them ({"rect", "tip"}), but hidden ones (no area)."""
-        return [icon for icon in self.driver("tray-icons")["icons"] if icon["rect"][2] > icon["rect"][0]]
+        """The notification area's icons as the shell keeps them ({"rect", "tip"}), but hidden ones (no area); none
+        while the shell is still starting and its spy reports nothing."""
+        shown = self.driver("tray-icons") or {"icons": []}
+        return [icon for icon in shown["icons"] if icon["rect"][2] > icon["rect"][0]]
 
     def msgbox(self):
         """Velmora's message box: {"caption", "rect", "icon", "texts", "buttons"}; None if none comes."""
