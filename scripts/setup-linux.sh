@@ -9,7 +9,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 
 # Build: compiler, CMake, Qt 6 Widgets and D-Bus, X11 and XRandR headers.
-# Tests: Xvfb, xrandr, xdotool, a tray host, screenshots, the screen-saver query library,
+# Tests: Xvfb, Xorg with the dummy video driver (several outputs), xrandr, xdotool, a tray host, screenshots, the screen-saver query library,
 # Japanese fonts, python3; for the GNOME tests GNOME Shell and mutter (nested on Xvfb), Qt's
 # Wayland platform, GNOME Shell's tray-icon extension, a bare StatusNotifierWatcher, and gdbus,
 # gsettings and dbus-daemon.
@@ -17,7 +17,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 # entry, AppStream file and manual page (lintian, desktop-file-utils, appstream, man-db, groff).
 for p in cmake ninja-build g++ pkg-config qt6-base-dev libx11-dev libxrandr-dev \
          qt6-qpa-plugins \
-         xvfb x11-xserver-utils x11-utils xdotool trayer imagemagick libxss1 \
+         xvfb xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils x11-utils xdotool trayer imagemagick libxss1 \
          fonts-ipafont-gothic python3 \
          mutter gnome-shell gnome-shell-extension-appindicator qt6-wayland haskell-status-notifier-item-utils libglib2.0-bin dbus-daemon \
          dpkg-dev lintian desktop-file-utils appstream man-db groff-base; do

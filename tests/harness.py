@@ -114,9 +114,7 @@ class Session:
         self.tmp = Path(tempfile.mkdtemp(prefix=f"velmora-{self.name}-"))
         try:
             read_fd, write_fd = os.pipe()
-            self.procs.append(subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0",
-                                                f"1280x1024x{self.depth}", "-nolisten", "tcp", "-noreset"],
-                                               pass_fds=(write_fd,), stderr=subprocess.DEVNULL))
+            self.procs.append(subprocess.Popen(self.server(write_fd), pass_fds=(write_fd,), stderr=subprocess.DEVNULL))
             os.close(write_fd)
             with os.fdopen(read_fd) as f:
                 self.display = f":{f.readline().strip()}"
@@ -133,6 +131,11 @@ class Session:
         for proc in reversed(self.procs):
             stop(proc)
         shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def server(self, write_fd):
+        """The X server's command line; the server writes its display number to write_fd."""
+        return ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"1280x1024x{self.depth}", "-nolisten", "tcp",
+                "-noreset"]
 
     def setup(self):
         pass
@@ -315,7 +318,7 @@ class X11Session(Session):
     def start(self, *args, **env):
         """Starts velmora with the reader preloaded; its process."""
         reader = LINUX_BUILD / "menu_reader.so"
-        self.velmora = self.spawn([VELMORA, *args], env=self.env(LD_PRELOAD=str(reader), **env))
+        self.velmora = self.spawn([VELMORA, *args], env=self.env(**{"LD_PRELOAD": str(reader), **env}))
         return self.velmora
 
     def run_velmora(self, *args, env=None):
@@ -407,6 +410,57 @@ class X11Session(Session):
                                      x11.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0))
         x11.XSendEvent(dpy, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
         x11.XSync(dpy, 0)
+
+
+XORG_DUMMY_CONF = """Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 512000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 8192 4096
+  EndSubSection
+EndSection
+"""
+
+
+class XorgSession(X11Session):
+    """A real Xorg server with the dummy video driver: outputs DUMMY0 (the primary) to DUMMY15, each of `outputs`
+    ("NAME WxH+X+Y") shown at that size and place, the others off; no tray."""
+
+    def __init__(self, name, outputs):
+        super().__init__(name, tray=False)
+        self.outputs = outputs
+
+    def server(self, write_fd):
+        (self.tmp / "xorg.conf").write_text(XORG_DUMMY_CONF)
+        return ["Xorg", "-displayfd", str(write_fd), "-config", str(self.tmp / "xorg.conf"), "-noreset", "-nolisten",
+                "tcp", "-logfile", str(self.tmp / "xorg.log"), "-novtswitch", "-sharevts"]
+
+    def setup(self):
+        for output in self.outputs:
+            name, mode, x, y = re.fullmatch(r"(\w+) (\d+x\d+)\+(\d+)\+(\d+)", output).groups()
+            if name != "DUMMY0":
+                self.run("xrandr", "--addmode", name, mode)
+            self.run("xrandr", "--output", name, "--mode", mode, "--pos", f"{x}x{y}")
+        self.run("xrandr", "--output", "DUMMY0", "--primary")
+
+    def layout(self):
+        """"NAME WxH+X+Y" of every output that shows something, and the screen's "WxH" last."""
+        shown = self.run("xrandr")
+        outputs = re.findall(r"^(\w+) connected (?:primary )?(\d+x\d+\+\d+\+\d+)", shown, re.M)
+        return [f"{name} {place}" for name, place in outputs] + ["x".join(re.findall(r"current (\d+) x (\d+)", shown)[0])]
 
 
 # ------------------------------------------------------------------ velmora on GNOME (Wayland)

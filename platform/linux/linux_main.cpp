@@ -111,6 +111,8 @@ int main(int argc, char** argv) {
   if (gnome) {
     gnomeDisplay->onChanged = displayChanged;  // mutter's MonitorsChanged, a kept or reverted switch too
     runtime.boxDetail = [&] { return gnomeDisplay->TakeRefusal(); };
+  } else {
+    runtime.boxDetail = [&] { return QString::fromStdString(xDisplay->TakeRefusal()); };
   }
   // Once the GUI is up (a box, or the resident program's event loop), the program hears its events.
   gui.onStarted.push_back([&] {

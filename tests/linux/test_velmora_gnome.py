@@ -192,6 +192,7 @@ def test_other_primary_monitor():
 
 
 HIDPI_MODES = "2560x1600@60:1920x1200@60:1280x800@60:1024x768@60"
+UHD_MODES = "3840x2160@60:1920x1080@60"
 RATE_MODES = "1280x1024@75:1280x1024@60:1024x768@75:1024x768@60:800x600@60"  # 75 Hz preferred
 
 
@@ -209,7 +210,7 @@ SETUPS = [
         ("/s1920,1200,32", "LVDS1@0,0*2=1920x1200@60.000 layout 2"),
         ("/s1280,800,32", "LVDS1@0,0*1=1280x800@60.000 layout 2"),  # 2 is not offered there
         ("/s1024,768,32", "LVDS1@0,0*1=1024x768@60.000 layout 2"),
-        ("/s2560,1600,32", "LVDS1@0,0*1=2560x1600@60.000 layout 2")]),
+        ("/s2560,1600,32", "LVDS1@0,0*2=2560x1600@60.000 layout 2")]),  # the user's scale, two runs later
     ("fractional", dict(modes=HIDPI_MODES, scales="1.5,1", monitors=2, fractional=True), [
         ("/s2560,1600,32", "LVDS1@0,0*1.50235=2560x1600@60.000 LVDS2@1704,0*1=2560x1600@60.000 layout 1"),
         ("/s1280,800,32", "LVDS1@0,0*1.49533=1280x800@60.000 LVDS2@856,0*1=2560x1600@60.000 layout 1"),
@@ -224,6 +225,15 @@ SETUPS = [
         ("/s1280,1024,32", "LVDS1@0,0*1=1280x1024@60.000 LVDS2@0,1024*1=1024x768@60.000 layout 2"),
         (apply([(0, 0, 1.0, [("LVDS1", "1024x768@60.000"), ("LVDS2", "1024x768@60.000")])]), None),
         ("/s800,600,32", "LVDS1@0,0*1=800x600@60.000+LVDS2=800x600@60.000 layout 2")]),
+    ("three", dict(monitors=3), [  # LVDS1 | LVDS2, LVDS3 under LVDS2: it follows LVDS2 alone
+        (apply([(0, 0, 1.0, [("LVDS1", "1280x1024@60.000")]), (1280, 0, 1.0, [("LVDS2", "1280x1024@60.000")]),
+                (1280, 1024, 1.0, [("LVDS3", "1280x1024@60.000")])]), None),
+        ("/s1024,768,32", "LVDS1@0,0*1=1024x768@60.000 LVDS2@1024,0*1=1280x1024@60.000 "
+                          "LVDS3@1024,1024*1=1280x1024@60.000 layout 2")]),
+    ("4K", dict(monitors=2, modes=UHD_MODES), [  # LVDS2 aligned to the 4K monitor's bottom edge stays aligned
+        (apply([(0, 0, 1.0, [("LVDS1", "3840x2160@60.000")]), (3840, 1080, 1.0, [("LVDS2", "1920x1080@60.000")])]),
+         None),
+        ("/s1920,1080,32", "LVDS1@0,0*1=1920x1080@60.000 LVDS2@1920,0*1=1920x1080@60.000 layout 2")]),
     ("rate", dict(modes=RATE_MODES), [
         (apply([(0, 0, 1.0, [("LVDS1", "1280x1024@60.000")])]), None),
         ("/s1024,768,32", "LVDS1@0,0*1=1024x768@60.000 layout 2"),

@@ -15,7 +15,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, XorgSession, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -42,6 +42,61 @@ def test_menu_and_switch():
         ticked = [c for c in x.open_menu(button=3) if c.startswith("*")]
         check_equal(ticked, ["* 640x480ピクセル\t32ビット"], "ticked after a switch elsewhere")
         x.xdotool("key", "Escape")
+
+
+# Several outputs on a real Xorg server: the outputs before, the switch, then the outputs and the screen after.
+MONITORS = [
+    ("two in a row, shrink", ["DUMMY0 1920x1080+0+0", "DUMMY1 1920x1080+1920+0"], "/s1024,768,32",
+     ["DUMMY0 1024x768+0+0", "DUMMY1 1920x1080+1024+0", "2944x1080"]),
+    ("two in a row, grow", ["DUMMY0 1280x1024+0+0", "DUMMY1 1280x1024+1280+0"], "/s1920,1080,32",
+     ["DUMMY0 1920x1080+0+0", "DUMMY1 1280x1024+1920+0", "3200x1080"]),
+    ("three in a row", ["DUMMY0 1280x1024+0+0", "DUMMY1 1024x768+1280+0", "DUMMY2 800x600+2304+0"], "/s1920,1080,32",
+     ["DUMMY0 1920x1080+0+0", "DUMMY1 1024x768+1920+0", "DUMMY2 800x600+2944+0", "3744x1080"]),
+    ("one above another", ["DUMMY0 1280x1024+0+0", "DUMMY1 1024x768+0+1024"], "/s800,600,32",
+     ["DUMMY0 800x600+0+0", "DUMMY1 1024x768+0+600", "1024x1368"]),
+    ("one above another, grow", ["DUMMY0 800x600+0+0", "DUMMY1 1024x768+0+600"], "/s1600,1200,32",
+     ["DUMMY0 1600x1200+0+0", "DUMMY1 1024x768+0+1200", "1600x1968"]),
+    ("under the right neighbour", ["DUMMY0 1280x1024+0+0", "DUMMY1 1280x1024+1280+0", "DUMMY2 1280x1024+1280+1024"],
+     "/s1024,768,32", ["DUMMY0 1024x768+0+0", "DUMMY1 1280x1024+1024+0", "DUMMY2 1280x1024+1024+1024", "2304x2048"]),
+    ("bottom-aligned beside", ["DUMMY0 1920x1080+0+0", "DUMMY1 800x600+1920+480"], "/s1024,768,32",
+     ["DUMMY0 1024x768+0+0", "DUMMY1 800x600+1024+168", "1824x768"]),
+]
+
+
+def test_several_monitors():
+    """On a real Xorg server with several outputs, a /s switch moves the other monitors as the layout rule says
+    and the screen becomes their bounding box; a request that fails half-way leaves every output and the screen
+    as they were; velmora's own switch and the notifications after it make the server probe no output."""
+    for name, before, switch, after in MONITORS:
+        with XorgSession(name, before) as x:
+            rc, err = x.run_velmora(switch)
+            log(f"{name}: {x.layout()}")
+            check_equal((rc, x.layout()), (0, after), f"{name} {switch}: exit status and layout ({err})")
+            if name == "three in a row":
+                for place in x.layout()[:-1]:  # each monitor labelled where it now is
+                    output, w, h, left, top = re.fullmatch(r"(\w+) (\d+)x(\d+)\+(\d+)\+(\d+)", place).groups()
+                    x.spawn(["xmessage", "-geometry", f"{int(w) - 40}x{int(h) - 40}+{int(left) + 20}+{int(top) + 20}",
+                             "-bg", "lightsteelblue", f"{output} {w}x{h}+{left}+{top}"])
+                time.sleep(1)
+                x.screenshot("three_monitors")
+    spy = f"{LINUX_BUILD / 'menu_reader.so'}:{LINUX_BUILD / 'randr_spy.so'}"
+    with XorgSession("half-way", MONITORS[1][1]) as x:
+        before = x.layout()
+        proc = x.start("/s1024,768,32", LD_PRELOAD=spy, VELMORA_FAIL_CRTC_CALL="2")  # the second output's move
+        check_equal(wait_for(lambda: x.ask().get("box"), 10, "the refused-mode box"), "失敗しました。\nthe X server refused the change; every output is as it was", "the box of a switch that failed half-way")
+        check_equal(x.layout(), before, "every output and the screen as they were")
+        proc.terminate()
+        check_equal(proc.wait(10), 4, "exit status")
+    with XorgSession("probes", MONITORS[0][1]) as x:
+        x.start_tray()
+        x.start(LD_PRELOAD=spy, VELMORA_RANDR_LOG=str(x.tmp / "randr.log"))
+        x.choose("1024x768ピクセル\t32ビット")
+        wait_for(lambda: x.layout()[0] == "DUMMY0 1024x768+0+0", 10, "the switch to 1024x768")
+        x.run("xrandr", "--output", "DUMMY1", "--pos", "1024x0", "--output", "DUMMY0", "--mode", "800x600")
+        wait_for(lambda: x.read()[1] == "800x600ピクセル 32ビット", 5, "the tooltip after a switch elsewhere")
+        calls = (x.tmp / "randr.log").read_text().split()
+        log(f"RandR reads: {calls.count('probe')} probing, {calls.count('current')} current")
+        check_equal(calls.count("probe"), 1, "probes (the first menu's only)")
 
 
 def test_menu_follows_the_display():

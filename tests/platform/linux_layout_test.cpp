@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,10 @@ TEST(PlanSwitch, FitsScalesMirrorsAndNeighbours) {
   State physical = fractional;  // the user chose the physical layout mode with fractional scaling on
   physical.layoutMode = kPhysical;
   physical.logicalMonitors = {{0, 0, 2, 0, true, {"LVDS1"}}, {2560, 0, 1, 0, false, {"LVDS2"}}};
+  State nowhere = twoSideBySide;  // LVDS2 | LVDS1, LVDS3 under both: a smaller LVDS1 would put LVDS3 on LVDS2
+  nowhere.monitors.push_back(at("LVDS3", 2));
+  nowhere.logicalMonitors = {
+      {1280, 0, 1, 0, true, {"LVDS1"}}, {0, 0, 1, 0, false, {"LVDS2"}}, {640, 1024, 1, 0, false, {"LVDS3"}}};
   State global = physical;  // one scale for all
   global.supportsChangingLayoutMode = false;
   global.globalScaleRequired = true;
@@ -137,7 +142,9 @@ TEST(PlanSwitch, FitsScalesMirrorsAndNeighbours) {
       {"grow", twoSideBySide, 1280, 1024, "LVDS1@0,0*1=1280x1024@60 LVDS2@1280,0*1=1280x1024@60"},
       {"below", oneBelow, 1024, 768, "LVDS1@0,0*1=1024x768@60 LVDS2@0,768*1=1280x1024@60"},
       {"left of the primary", primaryRight, 800, 600, "LVDS1@0,0*1=1280x1024@60 LVDS2@1280,0*1=800x600@60"},
-      {"rotated", rotated, 1024, 768, "LVDS1@0,0*1=1024x768@60 LVDS2@768,0*1=1280x1024@60"},
+      {"rotated: asked as shown", rotated, 768, 1024, "LVDS1@0,0*1=1024x768@60 LVDS2@768,0*1=1280x1024@60"},
+      {"rotated: not as listed", rotated, 1024, 768, "refused: "},
+      {"nowhere to go", nowhere, 800, 600, "refused: the other monitors cannot stay beside LVDS1 at 800x600"},
       {"mirrored", mirrored, 800, 600, "LVDS1@0,0*1=800x600@60+LVDS2=800x600@60"},
       {"mirror lacking", mirrorLacking, 800, 600, "refused: LVDS2 has no 800x600 mode to mirror LVDS1"},
       {"no such size", twoSideBySide, 640, 480, "refused: "},
@@ -154,6 +161,38 @@ TEST(PlanSwitch, FitsScalesMirrorsAndNeighbours) {
   };
   for (const auto& row : rows)
     EXPECT_EQ(Render(PlanSwitch(row.state, row.width, row.height)), row.expected) << row.name;
+}
+
+TEST(PlanSwitch, TheScaleTheUserHadComesBack) {
+  const Monitor hidpi = Dummy("LVDS1", {"1024x768@60", "1280x800@60", "1920x1200@60", "2560x1600@60*"},
+                              {{1}, {1}, {1, 2}, {1, 2, 3}});
+  const auto at = [&](double scale, int current) {
+    Monitor monitor = hidpi;
+    for (size_t i = 0; i < monitor.modes.size(); ++i)
+      monitor.modes[i].current = static_cast<int>(i) == current;
+    return State{{monitor}, {{0, 0, scale, 0, true, {"LVDS1"}}}};
+  };
+  const KeptScale twoGaveOne{"LVDS1", 2, 1};
+  const struct {
+    const char* name;
+    State state;
+    int32_t width, height;
+    std::optional<KeptScale> kept, expectedKeep;
+    double expectedScale;
+  } rows[] = {
+      {"2 not offered: kept", at(2, 3), 1280, 800, std::nullopt, twoGaveOne, 1},
+      {"still not offered", at(1, 1), 1024, 768, twoGaveOne, twoGaveOne, 1},
+      {"offered again: given back", at(1, 0), 2560, 1600, twoGaveOne, std::nullopt, 2},
+      {"the user chose 3 since", at(3, 3), 1920, 1200, twoGaveOne, KeptScale{"LVDS1", 3, 2}, 2},
+      {"another monitor's", at(1, 0), 2560, 1600, KeptScale{"DP-1", 2, 1}, std::nullopt, 1},
+      {"offered, nothing kept", at(2, 3), 1920, 1200, std::nullopt, std::nullopt, 2},
+  };
+  for (const auto& row : rows) {
+    const Plan plan = PlanSwitch(row.state, row.width, row.height, 0, row.kept);
+    ASSERT_TRUE(plan.config) << row.name;
+    EXPECT_EQ(plan.config->logicalMonitors[0].scale, row.expectedScale) << row.name;
+    EXPECT_EQ(plan.keep, row.expectedKeep) << row.name;
+  }
 }
 
 TEST(AppliedPropertyName, CarriesWhatMutterTakesBack) {

@@ -16,8 +16,11 @@ Q_LOGGING_CATEGORY(lcGnome, "velmora.gnome", QtInfoMsg)
 
 constexpr int32_t kBitsPerPixel = 32;
 
-ListedMode Listed(const layout::Mode& mode) {
-  return {mode.id, mode.width, mode.height, static_cast<uint32_t>(std::lround(mode.refresh)), 0};
+// A mode as the desktop shows it on the primary monitor: turned where the monitor is rotated.
+ListedMode Listed(const layout::State& state, const layout::Mode& mode) {
+  const layout::LogicalMonitor* primary = layout::PrimaryLogical(state);
+  const auto [width, height] = layout::ShownSize(mode, primary ? primary->transform : 0);
+  return {mode.id, width, height, static_cast<uint32_t>(std::lround(mode.refresh)), 0};
 }
 
 // The primary monitor's modes as the menu numbers them.
@@ -26,7 +29,7 @@ ModeList ListOf(const layout::State* state) {
   ModeList list;
   if (!monitor) return list;
   list.output = monitor->connector;
-  for (const layout::Mode& m : monitor->modes) list.modes.push_back(Listed(m));
+  for (const layout::Mode& m : monitor->modes) list.modes.push_back(Listed(*state, m));
   return list;
 }
 
@@ -61,7 +64,7 @@ int32_t DisplayConfigSettings::Enumerate(int32_t modeNum, DisplayModeRecord& rec
     const layout::Monitor* monitor = state ? layout::PrimaryMonitor(*state) : nullptr;
     const layout::Mode* current = monitor ? layout::CurrentMode(*monitor) : nullptr;
     if (!current) return 0;
-    const ListedMode mode = Listed(*current);
+    const ListedMode mode = Listed(*state, *current);
     FillModeRecord(monitor->connector, mode.width, mode.height, kBitsPerPixel, mode.frequency, 0, record);
     return 1;
   }
@@ -80,9 +83,12 @@ int32_t DisplayConfigSettings::Change(DisplayModeRecord& record, int32_t flags) 
   const layout::Monitor* monitor = state ? layout::PrimaryMonitor(*state) : nullptr;
   if (!monitor) return api::DispChangeFailed;
   const layout::Mode* current = layout::CurrentMode(*monitor);
-  const int32_t width = request.width.value_or(current ? current->width : 0);
-  const int32_t height = request.height.value_or(current ? current->height : 0);
-  const layout::Plan plan = layout::PlanSwitch(*state, width, height, request.rate);
+  const ListedMode shown = current ? Listed(*state, *current) : ListedMode{};
+  const int32_t width = request.width.value_or(shown.width);
+  const int32_t height = request.height.value_or(shown.height);
+  const std::string connector = monitor->connector;  // the state goes once applied
+  const layout::Plan plan =
+      layout::PlanSwitch(*state, width, height, request.rate, keptScales_.Read(connector));
   if (!plan.config) {
     refusal_ = QString::fromStdString(plan.refusal);
     return api::DispChangeBadMode;
@@ -93,7 +99,10 @@ int32_t DisplayConfigSettings::Change(DisplayModeRecord& record, int32_t flags) 
                              << QString::fromStdString(layout::Describe(*plan.config));
   const QDBusError error = displayconfig::Apply(bus_, state->serial, method_, *plan.config);
   state_.Forget();  // applied or refused, the next question reads the service's state afresh
-  if (!error.isValid()) return api::DispChangeSuccessful;
+  if (!error.isValid()) {
+    keptScales_.Write(connector, plan.keep);
+    return api::DispChangeSuccessful;
+  }
   if (kept && error.type() == QDBusError::AccessDenied) return Change(record, flags);
   refusal_ = error.message();
   // An invalid mode or layout is refused as invalid arguments; a stale serial, as access denied.

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "display_config_bus.h"
+#include "kept_scales.h"
 #include "ports/display_settings.h"
 #include "rules/kept_state.h"
 #include "rules/listed_modes.h"
@@ -49,6 +50,7 @@ class DisplayConfigSettings : public QObject, public DisplaySettings {
   displayconfig::Method method_ = displayconfig::Method::kPersistent;
   QString refusal_;
   ListedModes listed_;
+  KeptScales keptScales_;
 };
 
 }  // namespace linuxp

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "monitor_arrangement.h"
 #include "refresh_rate.h"
 
 namespace linuxp::layout {
@@ -46,6 +47,8 @@ std::vector<double> Common(const std::vector<double>& a, const std::vector<doubl
 std::string SizeText(int32_t width, int32_t height) {
   return std::to_string(width) + "x" + std::to_string(height);
 }
+
+Plan Refused(std::string reason) { return {std::nullopt, std::move(reason), std::nullopt}; }
 
 // The monitor's properties that the service takes back, under the names it takes them by.
 Properties Carried(const Monitor* monitor) {
@@ -87,6 +90,10 @@ const Monitor* PrimaryMonitor(const State& state) {
   return primary && !primary->connectors.empty() ? FindMonitor(state, primary->connectors.front()) : nullptr;
 }
 
+std::pair<int32_t, int32_t> ShownSize(const Mode& mode, uint32_t transform) {
+  return Rotated(transform) ? std::pair{mode.height, mode.width} : std::pair{mode.width, mode.height};
+}
+
 const Monitor* FindMonitor(const State& state, const std::string& connector) {
   for (const Monitor& m : state.monitors)
     if (m.connector == connector) return &m;
@@ -120,9 +127,13 @@ std::optional<std::string> AppliedPropertyName(const std::string& reported) {
   return std::nullopt;
 }
 
-Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked) {
+Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked,
+                const std::optional<KeptScale>& kept) {
   const LogicalMonitor* primary = PrimaryLogical(state);
   if (!primary || primary->connectors.empty()) return {};
+  // Asked as the desktop shows it; the monitor lists its modes unrotated.
+  const auto [modeW, modeH] =
+      Rotated(primary->transform) ? std::pair{height, width} : std::pair{width, height};
 
   // A mode of the new size for every monitor of the primary logical monitor, each at its own rate.
   std::vector<Assignment> assignments;
@@ -133,11 +144,11 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked)
     const Monitor* monitor = FindMonitor(state, connector);
     const Mode* current = monitor ? CurrentMode(*monitor) : nullptr;
     const Mode* chosen =
-        monitor ? PickMode(monitor->modes, width, height, current ? current->refresh : 0, asked) : nullptr;
+        monitor ? PickMode(monitor->modes, modeW, modeH, current ? current->refresh : 0, asked) : nullptr;
     if (!chosen) {
       if (assignments.empty()) return {};  // the monitor the menu lists has no such size
-      return {std::nullopt, connector + " has no " + SizeText(width, height) + " mode to mirror " +
-                                primary->connectors.front()};
+      return Refused(connector + " has no " + SizeText(width, height) + " mode to mirror " +
+                     primary->connectors.front());
     }
     scales = assignments.empty() ? chosen->scales : Common(scales, chosen->scales);
     if (!oldMode) {
@@ -156,26 +167,45 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked)
       }
     }
   }
-  const double scale = ChooseScale(primary->scale, scales);
+  // The scale the user had comes back with the first mode that offers it again.
+  const bool keptHere = kept && kept->connector == primary->connectors.front() &&
+                        std::abs(kept->given - primary->scale) < kSameScale;
+  const double wanted = keptHere ? kept->wanted : primary->scale;
+  const double scale = ChooseScale(wanted, scales);
+  std::optional<KeptScale> keep;
+  if (std::abs(scale - wanted) >= kSameScale) keep = KeptScale{primary->connectors.front(), wanted, scale};
 
-  // How much the primary grows (or shrinks, below zero) in the layout's units.
-  int32_t dx = 0, dy = 0, oldW = 0, oldH = 0;
-  if (oldMode) {
-    std::tie(oldW, oldH) = Size(*oldMode, primary->scale, primary->transform, state.layoutMode);
-    const auto [newW, newH] = Size(*newMode, scale, primary->transform, state.layoutMode);
-    dx = newW - oldW;
-    dy = newH - oldH;
+  // The other monitors where the rule puts them beside the primary's new size, in the layout's units.
+  std::vector<arrangement::Rect> rects;
+  size_t primaryIndex = 0;
+  int32_t newW = 0, newH = 0;
+  for (const LogicalMonitor& logical : state.logicalMonitors) {
+    const Monitor* monitor =
+        logical.connectors.empty() ? nullptr : FindMonitor(state, logical.connectors.front());
+    const Mode* current = monitor ? CurrentMode(*monitor) : nullptr;
+    const auto [w, h] = current ? Size(*current, logical.scale, logical.transform, state.layoutMode)
+                                : std::pair<int32_t, int32_t>{0, 0};
+    if (&logical == primary) {
+      primaryIndex = rects.size();
+      std::tie(newW, newH) = Size(*newMode, scale, logical.transform, state.layoutMode);
+    }
+    rects.push_back({logical.x, logical.y, w, h});
   }
+  const std::optional<std::vector<arrangement::Rect>> placed =
+      oldMode ? arrangement::Rearrange(rects, primaryIndex, newW, newH) : rects;
+  if (!placed)
+    return Refused("the other monitors cannot stay beside " + primary->connectors.front() + " at " +
+                   SizeText(width, height));
 
   Config config;
-  for (const LogicalMonitor& logical : state.logicalMonitors) {
-    LogicalMonitorConfig c{logical.x, logical.y, logical.scale, logical.transform, logical.primary, {}};
+  for (size_t i = 0; i < state.logicalMonitors.size(); ++i) {
+    const LogicalMonitor& logical = state.logicalMonitors[i];
+    LogicalMonitorConfig c{(*placed)[i].x,    (*placed)[i].y,  logical.scale,
+                           logical.transform, logical.primary, {}};
     if (&logical == primary) {
       c.scale = scale;
       c.monitors = assignments;
     } else {
-      if (oldMode && logical.x >= primary->x + oldW) c.x += dx;
-      if (oldMode && logical.y >= primary->y + oldH) c.y += dy;
       if (state.globalScaleRequired) c.scale = scale;
       for (const std::string& connector : logical.connectors) {
         const Monitor* monitor = FindMonitor(state, connector);
@@ -186,7 +216,7 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked)
     config.logicalMonitors.push_back(std::move(c));
   }
   if (state.supportsChangingLayoutMode) config.layoutMode = state.layoutMode;
-  return {std::move(config), {}};
+  return {std::move(config), {}, keep};
 }
 
 std::string Describe(const Config& config) {

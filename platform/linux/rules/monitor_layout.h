@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -73,10 +74,19 @@ struct Config {
   std::optional<uint32_t> layoutMode;  // sent only where mutter lets it be chosen
 };
 
+// The scale a user had on a monitor (wanted) until a switch to a mode without it gave it another (given).
+struct KeptScale {
+  std::string connector;
+  double wanted = 1;
+  double given = 1;
+  bool operator==(const KeptScale&) const = default;
+};
+
 // The result of planning a switch: the configuration, or why there is none.
 struct Plan {
   std::optional<Config> config;
-  std::string refusal;  // empty: no such size at all
+  std::string refusal;            // empty: no such size at all
+  std::optional<KeptScale> keep;  // the scale to remember after the switch; none: forget it
 };
 
 // The primary logical monitor (the first when none is primary); null when there is none.
@@ -87,12 +97,17 @@ const Monitor* FindMonitor(const State& state, const std::string& connector);
 // The mode the monitor shows; null when it is off.
 const Mode* CurrentMode(const Monitor& monitor);
 
-// The switch of the primary logical monitor to width x height: every monitor of it (mirrors too) at a mode
-// of that size, at the rate `asked` (hertz, 0: none) where listed, else as PickMode chooses; a scale every
-// one of those modes accepts, the nearest to the scale in force; every logical monitor to the right of it or
-// below it moved by the change of its size in the layout mode's units, so that they stay adjacent; all else
-// as reported. Each monitor keeps the properties the service takes back.
-Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked = 0);
+// The switch of the primary logical monitor to width x height as the desktop shows it (a rotated monitor's
+// modes turned): every monitor of it (mirrors too) at a mode of that size, at the rate `asked` (hertz, 0:
+// none) where listed, else as PickMode chooses; a scale every one of those modes accepts, the nearest to the
+// scale in force, or to the one the user had (kept) while the scale is still the one given instead; the other
+// logical monitors placed by arrangement::Rearrange in the layout mode's units, refused where it finds no
+// place; all else as reported. Each monitor keeps the properties the service takes back.
+Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked = 0,
+                const std::optional<KeptScale>& kept = std::nullopt);
+
+// A mode's size as the desktop shows it on a monitor with that transform.
+std::pair<int32_t, int32_t> ShownSize(const Mode& mode, uint32_t transform);
 
 // The scale in `supported` nearest to `scale` (the lower of two as near); `scale` when the list is empty.
 double ChooseScale(double scale, const std::vector<double>& supported);

@@ -7,9 +7,19 @@
 #include <X11/extensions/Xrandr.h>
 
 namespace linuxp {
+namespace {
+
+constexpr int kQuietMs = 100;
+
+}  // namespace
 
 RandrWatch::RandrWatch(_XDisplay* display, std::function<void()> changed)
     : display_(display), changed_(std::move(changed)) {
+  quiet_.setSingleShot(true);
+  quiet_.setInterval(kQuietMs);
+  connect(&quiet_, &QTimer::timeout, this, [this] {
+    if (changed_) changed_();
+  });
   int errorBase = 0;
   if (!XRRQueryExtension(display_, &eventBase_, &errorBase)) return;
   XRRSelectInput(display_, DefaultRootWindow(display_),
@@ -36,7 +46,7 @@ void RandrWatch::Drain() {
     const int type = event.type - eventBase_;
     if (type == RRScreenChangeNotify || type == RRNotify) changed = true;
   }
-  if (changed && changed_) changed_();
+  if (changed && !quiet_.isActive()) quiet_.start();  // one read for all that comes before it
 }
 
 }  // namespace linuxp

@@ -7,8 +7,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "rules/mode_record.h"
+#include "rules/monitor_arrangement.h"
 #include "rules/refresh_rate.h"
 #include "rules/target_output.h"
 
@@ -71,6 +74,8 @@ class ServerGrab {
  private:
   ::Display* display_;
 };
+
+std::string SizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
 bool Sideways(Rotation r) { return (r & (RR_Rotate_90 | RR_Rotate_270)) != 0; }
 
@@ -148,15 +153,7 @@ XDisplaySettings::Target XDisplaySettings::FindTarget(XRRScreenResources* res) c
     CrtcInfo crtc(XRRGetCrtcInfo(display_, res, t.crtc));
     if (crtc) rotation = crtc->rotation;
   }
-  for (int k = 0; k < info->nmode; ++k) {
-    for (int m = 0; m < res->nmode; ++m) {
-      if (res->modes[m].id != info->modes[k]) continue;
-      Mode mode = Describe(res->modes[m]);
-      mode.preferred = k < info->npreferred;
-      if (Sideways(rotation)) std::swap(mode.width, mode.height);  // as the desktop shows it
-      t.modes.push_back(mode);
-    }
-  }
+  t.modes = OutputModes(res, chosen, rotation);
   return t;
 }
 
@@ -192,48 +189,115 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
     }
     return 0;
   }
-  return listed_.Enumerate(modeNum, bitsPerPixel_, record, [this] { return ReadList(true); });
+  // Only the first list asks the server to probe the outputs (on real hardware: EDID reads, a flicker on some
+  // drivers); a later one, after a notification, reads what the server already knows.
+  return listed_.Enumerate(modeNum, bitsPerPixel_, record,
+                           [this] { return ReadList(!std::exchange(probed_, true)); });
 }
 
 bool XDisplaySettings::ListChanged() const { return ReadList(false) != listed_.Listed(); }
 
+std::string XDisplaySettings::TakeRefusal() { return std::exchange(refusal_, std::string()); }
+
+std::vector<XDisplaySettings::Mode> XDisplaySettings::OutputModes(XRRScreenResources* res,
+                                                                  unsigned long output,
+                                                                  unsigned short rotation) const {
+  std::vector<Mode> modes;
+  OutputInfo info(XRRGetOutputInfo(display_, res, output));
+  if (!info) return modes;
+  for (int k = 0; k < info->nmode; ++k) {
+    for (int m = 0; m < res->nmode; ++m) {
+      if (res->modes[m].id != info->modes[k]) continue;
+      Mode mode = Describe(res->modes[m]);
+      mode.preferred = k < info->npreferred;
+      if (Sideways(rotation)) std::swap(mode.width, mode.height);  // as the desktop shows it
+      modes.push_back(mode);
+    }
+  }
+  return modes;
+}
+
 int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
+  refusal_.clear();
   const ChangeRequest request = ReadChangeRequest(record, flags, bitsPerPixel_);
   if (request.refused != api::DispChangeSuccessful) return request.refused;
 
   Resources res(XRRGetScreenResourcesCurrent(display_, root_));
   const Target t = FindTarget(res.get());
   if (!t.output || !t.crtc) return api::DispChangeFailed;
-  CrtcInfo crtc(XRRGetCrtcInfo(display_, res.get(), t.crtc));
-  if (!crtc) return api::DispChangeFailed;
 
-  const int32_t width = request.width.value_or(static_cast<int32_t>(crtc->width));
-  const int32_t height = request.height.value_or(static_cast<int32_t>(crtc->height));
-
-  double inForce = 0;
-  for (int m = 0; m < res->nmode; ++m)
-    if (res->modes[m].id == crtc->mode) inForce = Describe(res->modes[m]).refresh;
-  const Mode* target = PickMode(t.modes, width, height, inForce, request.rate);
-  if (!target) return api::DispChangeBadMode;
-  if (request.test) return api::DispChangeSuccessful;
-
-  // The screen must hold every active CRTC: this one at its place with the new size, the
-  // others as they are.
-  int screenW = crtc->x + width;
-  int screenH = crtc->y + height;
+  // Every CRTC that shows something, as it is; the target's first.
+  std::vector<Crtc> crtcs;
   for (int i = 0; i < res->ncrtc; ++i) {
-    if (res->crtcs[i] == t.crtc) continue;
-    CrtcInfo other(XRRGetCrtcInfo(display_, res.get(), res->crtcs[i]));
-    if (!other || other->mode == 0) continue;
-    screenW = std::max(screenW, other->x + static_cast<int>(other->width));
-    screenH = std::max(screenH, other->y + static_cast<int>(other->height));
+    CrtcInfo info(XRRGetCrtcInfo(display_, res.get(), res->crtcs[i]));
+    if (!info || info->mode == 0) continue;
+    Crtc c{res->crtcs[i],
+           {info->x, info->y, static_cast<int32_t>(info->width), static_cast<int32_t>(info->height)},
+           info->mode,
+           info->rotation,
+           {info->outputs, info->outputs + info->noutput},
+           {}};
+    crtcs.insert(c.id == t.crtc ? crtcs.begin() : crtcs.end(), std::move(c));
   }
+  if (crtcs.empty() || crtcs.front().id != t.crtc) return api::DispChangeFailed;
+  const arrangement::Rect shown = crtcs.front().rect;
+  const int32_t width = request.width.value_or(shown.width);
+  const int32_t height = request.height.value_or(shown.height);
+
+  // The target and the CRTCs that mirror it take a mode of the new size, each at its own rate in force.
+  std::vector<unsigned long> modes(crtcs.size(), 0);
+  std::vector<arrangement::Rect> rects;
+  std::vector<size_t> rectOf(crtcs.size(), 0);
+  for (size_t i = 0; i < crtcs.size(); ++i) {
+    const Crtc& c = crtcs[i];
+    if (i > 0 && c.rect != shown) {
+      rectOf[i] = rects.size();
+      rects.push_back(c.rect);
+      modes[i] = c.mode;
+      continue;
+    }
+    if (i == 0) rects.push_back(shown);
+    const std::vector<Mode> listed = i == 0 ? t.modes : OutputModes(res.get(), c.outputs.front(), c.rotation);
+    double inForce = 0;
+    for (const Mode& m : listed)
+      if (m.id == c.mode) inForce = m.refresh;
+    const Mode* chosen = PickMode(listed, width, height, inForce, request.rate);
+    if (!chosen && i == 0) return api::DispChangeBadMode;
+    if (!chosen) {
+      OutputInfo info(XRRGetOutputInfo(display_, res.get(), c.outputs.front()));
+      refusal_ = (info ? std::string(info->name, static_cast<size_t>(info->nameLen)) : std::string()) +
+                 " has no " + SizeText(width, height) + " mode to mirror " + t.name;
+      return api::DispChangeBadMode;
+    }
+    modes[i] = chosen->id;
+  }
+  const std::optional<std::vector<arrangement::Rect>> placed =
+      arrangement::Rearrange(rects, 0, width, height);
+  if (!placed) {
+    refusal_ = "the other monitors cannot stay beside " + t.name + " at " + SizeText(width, height);
+    return api::DispChangeBadMode;
+  }
+
+  // The screen becomes the monitors' bounding box, within the sizes the server allows.
   int minW = 0, minH = 0, maxW = 0, maxH = 0;
   XRRGetScreenSizeRange(display_, root_, &minW, &minH, &maxW, &maxH);
-  screenW = std::max(screenW, minW);
-  screenH = std::max(screenH, minH);
-  if (screenW > maxW || screenH > maxH) return api::DispChangeFailed;
+  const arrangement::Rect bounds = arrangement::Bounds(*placed);
+  const int screenW = std::max(bounds.width, minW);
+  const int screenH = std::max(bounds.height, minH);
+  if (screenW > maxW || screenH > maxH) {
+    refusal_ = "the screen cannot be " + SizeText(screenW, screenH) + " pixels (at most " +
+               SizeText(maxW, maxH) + ")";
+    return api::DispChangeFailed;
+  }
+  if (request.test) return api::DispChangeSuccessful;
+  for (size_t i = 0; i < crtcs.size(); ++i) crtcs[i].next = (*placed)[rectOf[i]];
+  if (Apply(res.get(), crtcs, modes, screenW, screenH)) return api::DispChangeSuccessful;
+  refusal_ = "the X server refused the change; every output is as it was";
+  return api::DispChangeFailed;
+}
 
+bool XDisplaySettings::Apply(XRRScreenResources* res, const std::vector<Crtc>& crtcs,
+                             const std::vector<unsigned long>& modes, int screenW, int screenH) {
   const int screen = DefaultScreen(display_);
   const int curW = DisplayWidth(display_, screen), curH = DisplayHeight(display_, screen);
   const int curMmW = DisplayWidthMM(display_, screen), curMmH = DisplayHeightMM(display_, screen);
@@ -242,31 +306,39 @@ int32_t XDisplaySettings::Change(DisplayModeRecord& record, int32_t flags) {
     return curMm > 0 && curPx > 0 ? static_cast<int>(std::lround(static_cast<double>(px) * curMm / curPx))
                                   : static_cast<int>(std::lround(px * 25.4 / 96.0));
   };
+  const auto setScreen = [&](int w, int h) {
+    XRRSetScreenSize(display_, root_, w, h, mm(w, curW, curMmW), mm(h, curH, curMmH));
+  };
+  const auto setCrtc = [&](const Crtc& c, const arrangement::Rect& at, unsigned long mode) {
+    std::vector<RROutput> outputs(c.outputs.begin(), c.outputs.end());
+    return XRRSetCrtcConfig(display_, res, c.id, CurrentTime, at.x, at.y, mode, c.rotation, outputs.data(),
+                            static_cast<int>(outputs.size())) == RRSetConfigSuccess;
+  };
 
   ErrorTrap trap(display_);
   const ServerGrab grab(display_);  // let go before the trap: errors of the ungrab are trapped too
-  bool ok = true;
-  // Grow first so that the CRTC fits, set the CRTC, then shrink to the final size.
+  // Grow first so that both the old and the new places fit, set the CRTCs, then shrink to the final size.
   const int growW = std::max(curW, screenW), growH = std::max(curH, screenH);
-  if (growW != curW || growH != curH)
-    XRRSetScreenSize(display_, root_, growW, growH, mm(growW, curW, curMmW), mm(growH, curH, curMmH));
-  ok = !trap.Failed();
-  if (ok) {
-    RROutput* outputs = crtc->outputs;
-    const Status s = XRRSetCrtcConfig(display_, res.get(), t.crtc, CurrentTime, crtc->x, crtc->y, target->id,
-                                      crtc->rotation, outputs, crtc->noutput);
-    ok = s == RRSetConfigSuccess && !trap.Failed();
+  if (growW != curW || growH != curH) setScreen(growW, growH);
+  bool ok = !trap.Failed();
+  size_t changed = 0;
+  for (; ok && changed < crtcs.size(); ++changed) {
+    const Crtc& c = crtcs[changed];
+    if (c.next == c.rect && modes[changed] == c.mode) continue;
+    ok = setCrtc(c, c.next, modes[changed]) && !trap.Failed();
+    if (!ok) break;
   }
   if (ok && (screenW != growW || screenH != growH)) {
-    XRRSetScreenSize(display_, root_, screenW, screenH, mm(screenW, curW, curMmW), mm(screenH, curH, curMmH));
+    setScreen(screenW, screenH);
     ok = !trap.Failed();
   }
-  if (!ok && (growW != curW || growH != curH)) {
-    // The CRTC kept its old mode: give the screen its old size back.
-    XRRSetScreenSize(display_, root_, curW, curH, curMmW, curMmH);
-  }
-  // Nothing is stored for later sessions whatever the flags say: X has no stored default mode.
-  return ok ? api::DispChangeSuccessful : api::DispChangeFailed;
+  if (ok) return true;
+  // Every CRTC as it was, the one that failed too (the screen still holds their old places), then the
+  // screen's old size.
+  for (size_t i = std::min(changed + 1, crtcs.size()); i-- > 0;)
+    setCrtc(crtcs[i], crtcs[i].rect, crtcs[i].mode);
+  setScreen(curW, curH);
+  return false;
 }
 
 }  // namespace linuxp
