@@ -17,8 +17,9 @@ int main(int argc, char** argv) {
   namespace displayconfig = linuxp::displayconfig;
   namespace layout = linuxp::layout;
   const QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!displayconfig::Offered(bus)) return 3;
-  const std::optional<layout::State> state = displayconfig::ReadState(bus);
+  const linuxp::DisplayConfigService& gnome = linuxp::kGnomeDisplayConfig;
+  if (!displayconfig::Offered(bus, gnome)) return 3;
+  const std::optional<layout::State> state = displayconfig::ReadState(bus, gnome);
   const layout::Monitor* monitor = state ? layout::PrimaryMonitor(*state) : nullptr;
   if (!monitor) return 3;
   for (const layout::Mode& mode : monitor->modes) {
@@ -28,8 +29,8 @@ int main(int argc, char** argv) {
         {{logical.x, logical.y, logical.scale, logical.transform, true, {{monitor->connector, mode.id, {}}}}},
         {}};
     const bool refused =
-        displayconfig::Apply(bus, state->serial, displayconfig::Method::kTemporary, config).isValid();
-    return displayconfig::ReadState(bus) && !refused ? 0 : 4;
+        displayconfig::Apply(bus, gnome, state->serial, displayconfig::Method::kTemporary, config).isValid();
+    return displayconfig::ReadState(bus, gnome) && !refused ? 0 : 4;
   }
   return 1;
 }

@@ -158,6 +158,16 @@ class Session:
     def xdotool(self, *args):
         return self.run("xdotool", *args)
 
+    def gdbus(self, dest, path, method, *args):
+        return self.run("gdbus", "call", "--session", "--dest", dest, "--object-path", path, "--method", method,
+                        "--", *args).strip()
+
+    def owned(self, name):
+        res = subprocess.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/",
+                              "--method", "org.freedesktop.DBus.NameHasOwner", name], env=self.env(),
+                             capture_output=True, text=True)
+        return "true" in res.stdout
+
     def screenshot(self, name, crop=None):
         """The X screen, cropped to (x, y, w, h) if given, saved as artifacts/<kind>/NAME.png; its path."""
         out = REPO / "artifacts" / self.kind / f"{name}.png"
@@ -412,27 +422,6 @@ class X11Session(Session):
         x11.XSync(dpy, 0)
 
 
-XORG_DUMMY_CONF = """Section "Device"
-  Identifier "dummy"
-  Driver "dummy"
-  VideoRam 512000
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "dummy"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Virtual 8192 4096
-  EndSubSection
-EndSection
-"""
 
 
 class XorgSession(X11Session):
@@ -444,8 +433,7 @@ class XorgSession(X11Session):
         self.outputs = outputs
 
     def server(self, write_fd):
-        (self.tmp / "xorg.conf").write_text(XORG_DUMMY_CONF)
-        return ["Xorg", "-displayfd", str(write_fd), "-config", str(self.tmp / "xorg.conf"), "-noreset", "-nolisten",
+        return ["Xorg", "-displayfd", str(write_fd), "-config", str(REPO / "tests/linux/xorg-dummy.conf"), "-noreset", "-nolisten",
                 "tcp", "-logfile", str(self.tmp / "xorg.log"), "-novtswitch", "-sharevts"]
 
     def setup(self):
@@ -461,6 +449,82 @@ class XorgSession(X11Session):
         shown = self.run("xrandr")
         outputs = re.findall(r"^(\w+) connected (?:primary )?(\d+x\d+\+\d+\+\d+)", shown, re.M)
         return [f"{name} {place}" for name, place in outputs] + ["x".join(re.findall(r"current (\d+) x (\d+)", shown)[0])]
+
+
+def display_state(state):
+    """The configuration a display-configuration service reports (GetCurrentState as gdbus prints it):
+    "CONNECTOR@x,y*scale=MODE" per logical monitor (its mirrors follow as "+CONNECTOR=MODE"), then "layout N" (the
+    layout mode)."""
+    heads = list(re.finditer(r"\(\('([\w-]+)', '[^']*', '[^']*', '[^']*'\), \[", state))
+    shown = {}
+    for head, end in zip(heads, [h.start() for h in heads[1:]] + [len(state)]):
+        found = re.search(r"\('([^']+)', \d+, \d+, [\d.]+, [\d.]+, \[[^\]]*\], \{'is-current'",
+                          state[head.end():end])
+        shown[head[1]] = found[1] if found else None
+    logical = []
+    for x, y, scale, body in re.findall(r"\((\d+), (\d+), ([\d.]+), (?:uint32 )?\d+, (?:true|false), \[(\('[^]]*)\]",
+                                        state):
+        names = re.findall(r"\('([\w-]+)', '[^']*', '[^']*', '[^']*'\)", body)
+        logical.append(f"{names[0]}@{x},{y}*{float(scale):g}=" + "+".join(
+            (f"{n}=" if i else "") + str(shown.get(n)) for i, n in enumerate(names)))
+    return " ".join(logical) + " layout " + re.search(r"'layout-mode': <uint32 (\d)>", state)[1]
+
+
+class CinnamonSession(XorgSession):
+    """muffin, Cinnamon's window manager, on the Xorg server, in a session bus and HOME (with .config) of its own;
+    velmora runs as on Cinnamon (XDG_CURRENT_DESKTOP=X-Cinnamon), with a tray host (trayer) where tray=True."""
+
+    kind = "cinnamon"
+    service = ("org.cinnamon.Muffin.DisplayConfig", "/org/cinnamon/Muffin/DisplayConfig")
+
+    def __init__(self, name, outputs, tray=False):
+        super().__init__(name, outputs)
+        self.with_tray = tray
+
+    def setup(self):
+        super().setup()
+        # muffin asks whether to keep a configuration with zenity; this one waits for the test's answer.
+        (self.tmp / "bin").mkdir()
+        (self.tmp / "bin/zenity").write_text(f"""#!/bin/sh
+echo "$*" > {self.tmp / 'asked'}
+for i in $(seq 200); do [ -f {self.tmp / 'answer'} ] && exit "$(cat {self.tmp / 'answer'})"; sleep 0.1; done
+exit 5
+""")
+        (self.tmp / "bin/zenity").chmod(0o755)
+        (self.tmp / "home/.config").mkdir(parents=True)
+        (self.tmp / "run").mkdir(mode=0o700)
+        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'bus'}"])
+        wait_for(lambda: (self.tmp / "bus").exists(), 10, "the session bus")
+        self.start_muffin()
+        if self.with_tray:
+            self.start_tray()
+
+    def start_muffin(self):
+        self.muffin = self.spawn(["muffin", "--replace"], env=self.env(PATH=f"{self.tmp / 'bin'}:{os.environ['PATH']}"))
+        wait_for(lambda: self.owned(self.service[0]), 30, "muffin's display configuration")
+
+    def env(self, **extra):
+        return {**super().env(), "HOME": str(self.tmp / "home"), "XDG_RUNTIME_DIR": str(self.tmp / "run"),
+                "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}", "XDG_CURRENT_DESKTOP": "X-Cinnamon",
+                **extra}
+
+    def display_config(self, method, *args):
+        return self.gdbus(*self.service, f"{self.service[0]}.{method}", *args)
+
+    def state(self):
+        return display_state(self.display_config("GetCurrentState"))
+
+    def start_shell(self):
+        """Stands in for Cinnamon's shell, which asks the user to keep a configuration: its bus name only."""
+        self.spawn(["/usr/bin/python3", "-c", "from gi.repository import Gio, GLib; Gio.bus_own_name("
+                    "Gio.BusType.SESSION, 'org.Cinnamon', 0, None, None, None); GLib.MainLoop().run()"])
+        wait_for(lambda: self.owned("org.Cinnamon"), 10, "the stand-in for Cinnamon")
+
+    def keep(self, answer=0):
+        """Answers the question muffin asks (0: keep the configuration); what it asked."""
+        asked = wait_for(lambda: (self.tmp / "asked").exists() and (self.tmp / "asked").read_text(), 10, "the question")
+        (self.tmp / "answer").write_text(str(answer))
+        return asked
 
 
 # ------------------------------------------------------------------ velmora on GNOME (Wayland)
@@ -528,16 +592,6 @@ class GnomeSession(X11Session):
                "XDG_CURRENT_DESKTOP": "GNOME", **extra}
         return {k: v for k, v in env.items() if v is not None}
 
-    def gdbus(self, dest, path, method, *args):
-        return self.run("gdbus", "call", "--session", "--dest", dest, "--object-path", path, "--method", method,
-                        "--", *args).strip()
-
-    def owned(self, name):
-        res = subprocess.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/",
-                              "--method", "org.freedesktop.DBus.NameHasOwner", name], env=self.env(),
-                             capture_output=True, text=True)
-        return "true" in res.stdout
-
     def start(self, *args, **env):
         """Starts velmora as a Wayland client and waits for its StatusNotifierItem; its process. In a session
         without a host (host=False) the host starts a second later, as a panel started after velmora would."""
@@ -577,22 +631,7 @@ class GnomeSession(X11Session):
         return tuple(map(int, found.groups()))
 
     def layout(self):
-        """The configuration mutter reports: "CONNECTOR@x,y*scale=MODE" per logical monitor (its mirrors follow as
-        "+CONNECTOR=MODE"), then "layout N" (the layout mode)."""
-        state = self.display_config("GetCurrentState")
-        heads = list(re.finditer(r"\(\('(\w+)', 'MetaProducts", state))
-        shown = {}
-        for head, end in zip(heads, [h.start() for h in heads[1:]] + [len(state)]):
-            found = re.search(r"\('([^']+)', \d+, \d+, [\d.]+, [\d.]+, \[[^\]]*\], \{'is-current'",
-                              state[head.end():end])
-            shown[head[1]] = found[1] if found else None
-        logical = []
-        for x, y, scale, body in re.findall(r"\((\d+), (\d+), ([\d.]+), (?:uint32 )?\d+, (?:true|false), \[(\('[^]]*)\]",
-                                            state):
-            names = re.findall(r"\('(\w+)', 'MetaProducts", body)
-            logical.append(f"{names[0]}@{x},{y}*{float(scale):g}=" + "+".join(
-                (f"{n}=" if i else "") + str(shown.get(n)) for i, n in enumerate(names)))
-        return " ".join(logical) + " layout " + re.search(r"'layout-mode': <uint32 (\d)>", state)[1]
+        return display_state(self.display_config("GetCurrentState"))
 
     def menu_items(self, about_to_show=True):
         """The item's menu as a panel reads it (AboutToShow, unless the panel has just asked itself, then GetLayout):

@@ -34,19 +34,25 @@ int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv, argv + argc);  // before Qt takes its own options
 
   const QDBusConnection bus = QDBusConnection::sessionBus();
-  const linuxp::Session session{linuxp::displayconfig::Offered(bus),
-                                qEnvironmentVariableIsSet("WAYLAND_DISPLAY")};
+  std::vector<bool> owned;
+  for (const linuxp::DisplayConfigService* service : linuxp::kDisplayConfigServices)
+    owned.push_back(linuxp::displayconfig::Offered(bus, *service));
+  const linuxp::Session session{
+      linuxp::ChooseDisplayConfig(owned, qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()),
+      qEnvironmentVariableIsSet("WAYLAND_DISPLAY")};
   const bool gnome = linuxp::ChooseDisplayBackend(session) == linuxp::DisplayBackend::kDisplayConfig;
+  const bool gnomeServices = linuxp::GnomeSessionServices(session);
   std::string problem;
   // Declared first, so it outlives everything that uses it. An end through runtime.End() (std::exit)
   // skips this owner: the process's exit closes the connection then.
   linuxp::XDisplayPtr x;
-  if (!gnome) {
+  if (!gnomeServices) {
     if (linuxp::OnlyXWayland(session))
       std::fprintf(
           stderr,
           "velmora: this Wayland session offers no display configuration velmora can change (only "
-          "GNOME's does); the modes shown are XWayland's, and XWayland cannot switch the real mode.\n");
+          "GNOME's and Cinnamon's do); the modes shown are XWayland's, and XWayland cannot switch the real "
+          "mode.\n");
     x = linuxp::OpenXDisplay(problem);
     if (!x) {
       std::fprintf(stderr, "velmora: %s\n", problem.c_str());
@@ -61,15 +67,16 @@ int main(int argc, char** argv) {
   std::optional<linuxp::XDisplaySettings> xDisplay;
   std::optional<linuxp::GnomeSystemCalls> gnomeSystem;
   std::optional<linuxp::XSystemCalls> xSystem;
-  if (gnome) {
-    gnomeDisplay.emplace(bus);
-    gnomeSystem.emplace(bus);
-  } else {
+  if (gnome)
+    gnomeDisplay.emplace(bus, *session.displayConfig);
+  else
     xDisplay.emplace(x.get());
+  if (gnomeServices)
+    gnomeSystem.emplace(bus);
+  else
     xSystem.emplace(x.get());
-  }
   DisplaySettings& display = gnome ? static_cast<DisplaySettings&>(*gnomeDisplay) : *xDisplay;
-  SystemCalls& system = gnome ? static_cast<SystemCalls&>(*gnomeSystem) : *xSystem;
+  SystemCalls& system = gnomeServices ? static_cast<SystemCalls&>(*gnomeSystem) : *xSystem;
   linuxp::QtGuiRuntime runtime(arguments, gui);
   linuxp::QtTrayShell shell(runtime);
   frmMain form(Platform{display, shell, system, runtime});
@@ -96,7 +103,7 @@ int main(int argc, char** argv) {
     about->raise();
     about->activateWindow();
   };
-  (gnome ? gnomeSystem->activateForm : xSystem->activateForm) = activateForm;
+  (gnomeServices ? gnomeSystem->activateForm : xSystem->activateForm) = activateForm;
   // The end of the session hangs up; a task manager terminates or interrupts.
   linuxp::SignalRelay relay(
       [&](int signal) { form.CloseRequest(signal == SIGHUP ? vbAppWindows : vbAppTaskManager); });
@@ -116,7 +123,7 @@ int main(int argc, char** argv) {
   }
   // Once the GUI is up (a box, or the resident program's event loop), the program hears its events.
   gui.onStarted.push_back([&] {
-    if (gnome && QGuiApplication::platformName() == QLatin1String("xcb"))
+    if (!x && QGuiApplication::platformName() == QLatin1String("xcb"))
       x = linuxp::OpenXDisplay(problem);  // only to keep the About window out of the taskbar
     if (!gnome) randrWatch.emplace(x.get(), displayChanged);  // its notifier needs the event loop's thread
     relay.Listen();

@@ -15,7 +15,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, GnomeSession, X11Session, XorgSession, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, CinnamonSession, GnomeSession, X11Session, XorgSession, stop, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -97,6 +97,45 @@ def test_several_monitors():
         calls = (x.tmp / "randr.log").read_text().split()
         log(f"RandR reads: {calls.count('probe')} probing, {calls.count('current')} current")
         check_equal(calls.count("probe"), 1, "probes (the first menu's only)")
+
+
+def test_cinnamon():
+    """Under Cinnamon's window manager (muffin) on a real Xorg server: /s switches through muffin's display
+    configuration and the second monitor follows; a layout muffin refuses shows muffin's reason; a choice from the
+    menu is stored in muffin's configuration once its question is answered, and a new muffin on a server reset to
+    another mode applies it again."""
+    side_by_side = ["DUMMY0 1280x1024+0+0", "DUMMY1 1280x1024+1280+0"]
+    with CinnamonSession("cinnamon", side_by_side, tray=True) as c:
+        c.run("xrandr", *sum((["--output", o, "--mode", "1280x1024", "--pos", p] for o, p in
+                              (("DUMMY0", "0x0"), ("DUMMY1", "1280x0"))), []))  # muffin starts with its own layout
+        wait_for(lambda: c.layout() == side_by_side + ["2560x1024"], 5, "the monitors side by side")
+        rc, err = c.run_velmora("/s1024,768,32")
+        log(f"/s1024,768,32: {c.layout()}, {c.state()}")
+        check_equal((rc, c.layout(), c.state()), (0, ["DUMMY0 1024x768+0+0", "DUMMY1 1280x1024+1024+0", "2304x1024"],
+                    "DUMMY0@0,0*1=1024x768@84.996688842773438 DUMMY1@1024,0*1=1280x1024@85.024101257324219 layout 3"),
+                    f"/s: exit status, outputs and muffin's state ({err})")
+        check(not (c.tmp / "asked").exists(), "muffin asked about a /s switch")
+        c.run("xrandr", "--output", "DUMMY1", "--pos", "1400x0")  # apart, behind muffin's back
+        proc = X11Session.start(c, "/s800,600,32")
+        check_equal(wait_for(lambda: c.ask().get("box"), 10, "the refused-mode box"),
+                    "不正なモードです。\nLogical monitors not adjacent", "the box with muffin's reason")
+        proc.terminate()
+        check_equal(proc.wait(10), 4, "exit status of the refused /s")
+        c.run("xrandr", "--output", "DUMMY1", "--pos", "1024x0")
+
+        c.start_shell()
+        c.start()
+        c.choose("800x600ピクセル\t32ビット")
+        check("Does the display look OK?" in c.keep(), "muffin's question")
+        stored = c.tmp / "home/.config/cinnamon-monitors.xml"
+        wait_for(lambda: stored.exists() and "<width>800</width>" in stored.read_text(), 10, "the stored configuration")
+        log("stored:", re.sub(r"\s+", " ", stored.read_text()))
+        stop(c.muffin)  # the next log-in: the server at another mode, a new muffin
+        c.run("xrandr", "--output", "DUMMY0", "--mode", "1280x1024", "--pos", "0x0", "--output", "DUMMY1", "--pos",
+              "1280x0")
+        c.start_muffin()
+        wait_for(lambda: c.layout()[0] == "DUMMY0 800x600+0+0", 10, "the stored mode applied by a new muffin")
+        log(f"after a new muffin: {c.layout()}")
 
 
 def test_menu_follows_the_display():

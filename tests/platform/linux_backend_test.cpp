@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/linux/rules/desktop.h"
+#include "platform/linux/rules/display_config_service.h"
 #include "platform/linux/rules/kept_state.h"
 #include "platform/linux/rules/listed_modes.h"
 #include "platform/linux/rules/mode_record.h"
@@ -20,27 +21,61 @@ namespace {
 using namespace linuxp;
 
 TEST(Desktop, BackendQtPlatformAndFamily) {
+  const DisplayConfigService* gnome = &kGnomeDisplayConfig;
+  const DisplayConfigService* cinnamon = &kCinnamonDisplayConfig;
   const struct {
-    bool displayConfig, wayland, gnomeShell;
+    const DisplayConfigService* displayConfig;
+    bool wayland, gnomeShell;
     DisplayBackend backend;
     std::string platform;
-    bool onlyXWayland;
+    bool onlyXWayland, gnomeServices;
     Desktop desktop;
   } rows[] = {
-      {true, true, true, DisplayBackend::kDisplayConfig, "wayland;xcb", false, Desktop::kGnomeShell},
-      {true, false, true, DisplayBackend::kDisplayConfig, "xcb", false, Desktop::kGnomeShell},
-      {true, true, false, DisplayBackend::kDisplayConfig, "wayland;xcb", false, Desktop::kOtherWayland},
-      {false, false, false, DisplayBackend::kX11, "xcb", false, Desktop::kX11},
-      {false, true, false, DisplayBackend::kX11, "xcb", true, Desktop::kOtherWayland},
+      {gnome, true, true, DisplayBackend::kDisplayConfig, "wayland;xcb", false, true, Desktop::kGnomeShell},
+      {gnome, false, true, DisplayBackend::kDisplayConfig, "xcb", false, true, Desktop::kGnomeShell},
+      {gnome, true, false, DisplayBackend::kDisplayConfig, "wayland;xcb", false, true,
+       Desktop::kOtherWayland},
+      {cinnamon, false, false, DisplayBackend::kDisplayConfig, "xcb", false, false, Desktop::kX11},
+      {nullptr, false, false, DisplayBackend::kX11, "xcb", false, false, Desktop::kX11},
+      {nullptr, true, false, DisplayBackend::kX11, "xcb", true, false, Desktop::kOtherWayland},
   };
   for (const auto& row : rows) {
     const Session session{row.displayConfig, row.wayland};
-    const std::string name = std::to_string(row.displayConfig) + std::to_string(row.wayland);
+    const std::string name =
+        (row.displayConfig ? row.displayConfig->desktop : "none") + std::to_string(row.wayland);
     EXPECT_EQ(ChooseDisplayBackend(session), row.backend) << name;
     EXPECT_EQ(QtPlatform(session), row.platform) << name;
     EXPECT_EQ(OnlyXWayland(session), row.onlyXWayland) << name;
+    EXPECT_EQ(GnomeSessionServices(session), row.gnomeServices) << name;
     EXPECT_EQ(WhichDesktop(row.gnomeShell, row.wayland), row.desktop) << name;
   }
+}
+
+TEST(ChooseDisplayConfig, TheOwnedServiceOfTheDesktopNamedElseTheFirst) {
+  const struct {
+    bool gnome, cinnamon;
+    const char* currentDesktop;
+    const DisplayConfigService* expected;
+  } rows[] = {
+      {true, false, "X-Cinnamon", &kGnomeDisplayConfig},
+      {false, true, "GNOME", &kCinnamonDisplayConfig},
+      {true, true, "X-Cinnamon", &kCinnamonDisplayConfig},
+      {true, true, "cinnamon", &kCinnamonDisplayConfig},
+      {true, true, "ubuntu:GNOME", &kGnomeDisplayConfig},
+      {true, true, "XFCE", &kGnomeDisplayConfig},
+      {true, true, "", &kGnomeDisplayConfig},
+      {false, false, "GNOME", nullptr},
+      {true, true, "X-CinnamonFork", &kGnomeDisplayConfig},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(ChooseDisplayConfig({row.gnome, row.cinnamon}, row.currentDesktop), row.expected)
+        << row.gnome << row.cinnamon << " " << row.currentDesktop;
+}
+
+TEST(StoresChoice, OnlyWhereTheDesktopAsksToKeepIt) {
+  EXPECT_TRUE(StoresChoice(kGnomeDisplayConfig, false));  // mutter keeps it unasked
+  EXPECT_TRUE(StoresChoice(kCinnamonDisplayConfig, true));
+  EXPECT_FALSE(StoresChoice(kCinnamonDisplayConfig, false));
 }
 
 TEST(ChooseTargetOutput, PrimaryElseFirstDrivenElseFirstConnected) {

@@ -119,6 +119,8 @@ TEST(PlanSwitch, FitsScalesMirrorsAndNeighbours) {
                          {{0, 0, 1.5, 0, true, {"LVDS1"}}, {1707, 0, 1, 0, false, {"LVDS2"}}},
                          kLogical,
                          true};
+  State globalUi = fractional;  // muffin's global-UI layout counts logical pixels too
+  globalUi.layoutMode = kGlobalUiLogical;
   State physical = fractional;  // the user chose the physical layout mode with fractional scaling on
   physical.layoutMode = kPhysical;
   physical.logicalMonitors = {{0, 0, 2, 0, true, {"LVDS1"}}, {2560, 0, 1, 0, false, {"LVDS2"}}};
@@ -152,6 +154,8 @@ TEST(PlanSwitch, FitsScalesMirrorsAndNeighbours) {
        "LVDS1@0,0*1.49533=1280x800@60 LVDS2@856,0*1=1280x1024@60 layout 1"},
       {"fractional in force", fractional, 2560, 1600,
        "LVDS1@0,0*1.50235=2560x1600@60 LVDS2@1704,0*1=1280x1024@60 layout 1"},
+      {"muffin's global UI", globalUi, 1280, 800,
+       "LVDS1@0,0*1.49533=1280x800@60 LVDS2@856,0*1=1280x1024@60 layout 3"},
       {"physical kept", physical, 1920, 1200,
        "LVDS1@0,0*2=1920x1200@60 LVDS2@1920,0*1=1280x1024@60 layout 2"},
       {"hidpi to a size without 2", physical, 1024, 768,
@@ -195,15 +199,22 @@ TEST(PlanSwitch, TheScaleTheUserHadComesBack) {
   }
 }
 
-TEST(AppliedPropertyName, CarriesWhatMutterTakesBack) {
-  const std::pair<std::string, std::optional<std::string>> rows[] = {
-      {"is-underscanning", "enable_underscanning"},
-      {"color-mode", "color-mode"},
-      {"rgb-range", "rgb-range"},
-      {"is-builtin", std::nullopt},
-      {"display-name", std::nullopt},
-      {"min-refresh-rate", std::nullopt}};
-  for (const auto& [reported, applied] : rows) EXPECT_EQ(AppliedPropertyName(reported), applied) << reported;
+TEST(AppliedPropertyName, CarriesWhatEachServiceTakesBack) {
+  const struct {
+    const linuxp::DisplayConfigService& service;
+    std::string reported;
+    std::optional<std::string> applied;
+  } rows[] = {{linuxp::kGnomeDisplayConfig, "is-underscanning", "enable_underscanning"},
+              {linuxp::kGnomeDisplayConfig, "color-mode", "color-mode"},
+              {linuxp::kGnomeDisplayConfig, "rgb-range", "rgb-range"},
+              {linuxp::kGnomeDisplayConfig, "is-builtin", std::nullopt},
+              {linuxp::kGnomeDisplayConfig, "display-name", std::nullopt},
+              {linuxp::kGnomeDisplayConfig, "min-refresh-rate", std::nullopt},
+              {linuxp::kCinnamonDisplayConfig, "is-underscanning", "enable_underscanning"},
+              {linuxp::kCinnamonDisplayConfig, "color-mode", std::nullopt}};
+  for (const auto& row : rows)
+    EXPECT_EQ(AppliedPropertyName(row.service, row.reported), row.applied)
+        << row.service.name << " " << row.reported;
 }
 
 }  // namespace

@@ -69,7 +69,6 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, LogicalMonitorConfig&)
 namespace linuxp::displayconfig {
 namespace {
 
-constexpr char kInterface[] = "org.gnome.Mutter.DisplayConfig";
 constexpr int kTimeoutMs = 10000;  // a persistent apply returns before the user answers GNOME's question
 
 // The property values a monitor can carry back; others are only reported.
@@ -164,23 +163,25 @@ std::vector<layout::LogicalMonitor> ReadLogicalMonitors(const QDBusArgument& arg
   return logical;
 }
 
-QDBusMessage Call(const QString& method) {
-  return QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kPath),
-                                        QLatin1String(kInterface), method);
+QDBusMessage Call(const DisplayConfigService& service, const QString& method) {
+  return QDBusMessage::createMethodCall(QLatin1String(service.name), QLatin1String(service.path),
+                                        QLatin1String(service.name), method);
 }
 
 }  // namespace
 
-bool Offered(const QDBusConnection& bus) {
-  return bus.isConnected() && bus.interface()->isServiceRegistered(QLatin1String(kService)).value();
+bool Offered(const QDBusConnection& bus, const DisplayConfigService& service) {
+  return bus.isConnected() && bus.interface()->isServiceRegistered(QLatin1String(service.name)).value();
 }
 
-std::optional<layout::State> ReadState(const QDBusConnection& bus) {
-  const QDBusMessage reply = bus.call(Call(QStringLiteral("GetCurrentState")), QDBus::Block, kTimeoutMs);
+std::optional<layout::State> ReadState(const QDBusConnection& bus, const DisplayConfigService& service) {
+  const QDBusMessage reply =
+      bus.call(Call(service, QStringLiteral("GetCurrentState")), QDBus::Block, kTimeoutMs);
   if (reply.type() != QDBusMessage::ReplyMessage ||
       reply.signature() != QLatin1String("ua((ssss)a(siiddada{sv})a{sv})a(iiduba(ssss)a{sv})a{sv}"))
     return std::nullopt;
   layout::State state;
+  state.service = &service;
   state.serial = reply.arguments().at(0).toUInt();
   state.monitors = ReadMonitors(reply.arguments().at(1).value<QDBusArgument>());
   state.logicalMonitors = ReadLogicalMonitors(reply.arguments().at(2).value<QDBusArgument>());
@@ -192,7 +193,8 @@ std::optional<layout::State> ReadState(const QDBusConnection& bus) {
   return state;
 }
 
-QDBusError Apply(const QDBusConnection& bus, uint32_t serial, Method method, const layout::Config& config) {
+QDBusError Apply(const QDBusConnection& bus, const DisplayConfigService& service, uint32_t serial,
+                 Method method, const layout::Config& config) {
   static const bool registered = [] {
     qDBusRegisterMetaType<layout::Assignment>();
     qDBusRegisterMetaType<QList<layout::Assignment>>();
@@ -205,7 +207,7 @@ QDBusError Apply(const QDBusConnection& bus, uint32_t serial, Method method, con
                                                     config.logicalMonitors.end());
   QVariantMap properties;
   if (config.layoutMode) properties.insert(QStringLiteral("layout-mode"), *config.layoutMode);
-  QDBusMessage call = Call(QStringLiteral("ApplyMonitorsConfig"));
+  QDBusMessage call = Call(service, QStringLiteral("ApplyMonitorsConfig"));
   call << serial << static_cast<uint32_t>(method) << QVariant::fromValue(logical) << properties;
   return QDBusError(bus.call(call, QDBus::Block, kTimeoutMs));
 }

@@ -1,6 +1,7 @@
 #include "display_config_settings.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
 #include <QLoggingCategory>
 #include <QTimer>
 #include <cmath>
@@ -35,10 +36,10 @@ ModeList ListOf(const layout::State* state) {
 
 }  // namespace
 
-DisplayConfigSettings::DisplayConfigSettings(const QDBusConnection& bus) : bus_(bus) {
-  bus_.connect(QLatin1String(displayconfig::kService), QLatin1String(displayconfig::kPath),
-               QLatin1String(displayconfig::kService), QStringLiteral("MonitorsChanged"), this,
-               SLOT(MonitorsChanged()));
+DisplayConfigSettings::DisplayConfigSettings(const QDBusConnection& bus, const DisplayConfigService& service)
+    : bus_(bus), service_(service) {
+  bus_.connect(QLatin1String(service.name), QLatin1String(service.path), QLatin1String(service.name),
+               QStringLiteral("MonitorsChanged"), this, SLOT(MonitorsChanged()));
 }
 
 void DisplayConfigSettings::MonitorsChanged() {
@@ -51,7 +52,7 @@ const layout::State* DisplayConfigSettings::ReadStateOnce() {
   const bool eventsRun = QCoreApplication::instance() != nullptr;
   bool fresh = false;
   const layout::State* state = state_.Get(
-      eventsRun, [this] { return displayconfig::ReadState(bus_); }, &fresh);
+      eventsRun, [this] { return displayconfig::ReadState(bus_, service_); }, &fresh);
   if (fresh && eventsRun) QTimer::singleShot(0, this, [this] { state_.Forget(); });
   return state;
 }
@@ -97,7 +98,11 @@ int32_t DisplayConfigSettings::Change(DisplayModeRecord& record, int32_t flags) 
 
   qCDebug(lcGnome).noquote() << "ApplyMonitorsConfig"
                              << QString::fromStdString(layout::Describe(*plan.config));
-  const QDBusError error = displayconfig::Apply(bus_, state->serial, method_, *plan.config);
+  const bool confirmerRuns =
+      service_.confirmer && bus_.interface()->isServiceRegistered(QLatin1String(service_.confirmer)).value();
+  const bool stored = method_ == displayconfig::Method::kPersistent && StoresChoice(service_, confirmerRuns);
+  const displayconfig::Method method = stored ? method_ : displayconfig::Method::kTemporary;
+  const QDBusError error = displayconfig::Apply(bus_, service_, state->serial, method, *plan.config);
   state_.Forget();  // applied or refused, the next question reads the service's state afresh
   if (!error.isValid()) {
     keptScales_.Write(connector, plan.keep);

@@ -13,20 +13,21 @@
 
 namespace linuxp {
 
-// The display-settings service over the desktop's display-configuration service (GNOME's mutter), on
+// The display-settings service over the desktop's display-configuration service (GNOME's mutter,
+// Cinnamon's muffin), on
 // the monitor of the primary logical monitor (the first, when none is primary). Mode i is the i-th
 // mode that monitor lists, each refresh rate its own; every mode carries 32 bits per pixel, the one
 // pixel format the desktop composes in.
 class DisplayConfigSettings : public QObject, public DisplaySettings {
   Q_OBJECT
  public:
-  explicit DisplayConfigSettings(const QDBusConnection& bus);
+  DisplayConfigSettings(const QDBusConnection& bus, const DisplayConfigService& service);
 
   // Called whenever the service reports a new configuration, by this program or another.
   std::function<void()> onChanged;
-  // Applies persist unless told otherwise: GNOME then asks the user whether to keep the mode,
-  // and takes it back after a while without an answer. A temporary apply is never asked about
-  // and lasts for the session.
+  // Applies persist unless told otherwise: the desktop then asks the user whether to keep the mode,
+  // and takes it back after a while without an answer (where nobody would ask, StoresChoice, the
+  // apply is temporary). A temporary apply is never asked about and lasts for the session.
   void SetMethod(displayconfig::Method method) { method_ = method; }
   // Why the last change was refused (the service's reason, or a mirror lacking the size), once;
   // empty when it was not refused.
@@ -46,6 +47,7 @@ class DisplayConfigSettings : public QObject, public DisplaySettings {
   const layout::State* ReadStateOnce();
 
   QDBusConnection bus_;
+  const DisplayConfigService& service_;
   KeptState<layout::State> state_;
   displayconfig::Method method_ = displayconfig::Method::kPersistent;
   QString refusal_;

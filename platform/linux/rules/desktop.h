@@ -2,19 +2,27 @@
 // backend, the Qt platform and what is said when no tray shows the icon.
 #pragma once
 
+#include "display_config_service.h"
+
 namespace linuxp {
 
 // The display backends: the desktop's display-configuration service on the session bus (GNOME's mutter,
-// on its Wayland and X11 sessions alike), or XRandR on the X server.
+// on its Wayland and X11 sessions alike, and Cinnamon's muffin), or XRandR on the X server.
 enum class DisplayBackend { kDisplayConfig, kX11 };
 
 struct Session {
-  bool displayConfigOffered = false;  // the display-configuration service owns its name on the session bus
-  bool wayland = false;               // WAYLAND_DISPLAY is set
+  const DisplayConfigService* displayConfig = nullptr;  // the one ChooseDisplayConfig chose; none offered
+  bool wayland = false;                                 // WAYLAND_DISPLAY is set
 };
 
 inline DisplayBackend ChooseDisplayBackend(const Session& session) {
-  return session.displayConfigOffered ? DisplayBackend::kDisplayConfig : DisplayBackend::kX11;
+  return session.displayConfig ? DisplayBackend::kDisplayConfig : DisplayBackend::kX11;
+}
+
+// Whether the screen saver and blanking are GNOME's session services: where GNOME's display configuration
+// is used. Elsewhere (Cinnamon's desktop too, which runs on X) they are the X server's.
+inline bool GnomeSessionServices(const Session& session) {
+  return session.displayConfig == &kGnomeDisplayConfig;
 }
 
 // Whether the modes shown are XWayland's, which cannot switch the real mode: a Wayland session without a

@@ -28,7 +28,7 @@ bool Rotated(uint32_t transform) { return (transform & 1) != 0; }  // 90 or 270 
 std::pair<int32_t, int32_t> Size(const Mode& mode, double scale, uint32_t transform, uint32_t layoutMode) {
   double w = mode.width, h = mode.height;
   if (Rotated(transform)) std::swap(w, h);
-  if (layoutMode == kLogical) {
+  if (layoutMode == kLogical || layoutMode == kGlobalUiLogical) {
     w /= scale;
     h /= scale;
   }
@@ -51,11 +51,11 @@ std::string SizeText(int32_t width, int32_t height) {
 Plan Refused(std::string reason) { return {std::nullopt, std::move(reason), std::nullopt}; }
 
 // The monitor's properties that the service takes back, under the names it takes them by.
-Properties Carried(const Monitor* monitor) {
+Properties Carried(const DisplayConfigService& service, const Monitor* monitor) {
   Properties carried;
   if (!monitor) return carried;
   for (const auto& [name, value] : monitor->properties)
-    if (const std::optional<std::string> applied = AppliedPropertyName(name))
+    if (const std::optional<std::string> applied = AppliedPropertyName(service, name))
       carried.emplace(*applied, value);
   return carried;
 }
@@ -119,10 +119,9 @@ double ChooseScale(double scale, const std::vector<double>& supported) {
   return best;
 }
 
-std::optional<std::string> AppliedPropertyName(const std::string& reported) {
-  static const std::pair<const char*, const char*> kCarried[] = {
-      {"is-underscanning", "enable_underscanning"}, {"color-mode", "color-mode"}, {"rgb-range", "rgb-range"}};
-  for (const auto& [from, to] : kCarried)
+std::optional<std::string> AppliedPropertyName(const DisplayConfigService& service,
+                                               const std::string& reported) {
+  for (const auto& [from, to] : service.carried)
     if (reported == from) return std::string(to);
   return std::nullopt;
 }
@@ -155,7 +154,7 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked,
       oldMode = current;
       newMode = chosen;
     }
-    assignments.push_back({connector, chosen->id, Carried(monitor)});
+    assignments.push_back({connector, chosen->id, Carried(*state.service, monitor)});
   }
   if (state.globalScaleRequired) {
     for (const LogicalMonitor& other : state.logicalMonitors) {
@@ -210,7 +209,8 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked,
       for (const std::string& connector : logical.connectors) {
         const Monitor* monitor = FindMonitor(state, connector);
         const Mode* current = monitor ? CurrentMode(*monitor) : nullptr;
-        c.monitors.push_back({connector, current ? current->id : std::string(), Carried(monitor)});
+        c.monitors.push_back(
+            {connector, current ? current->id : std::string(), Carried(*state.service, monitor)});
       }
     }
     config.logicalMonitors.push_back(std::move(c));

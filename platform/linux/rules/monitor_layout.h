@@ -10,11 +10,15 @@
 #include <variant>
 #include <vector>
 
+#include "display_config_service.h"
+
 namespace linuxp::layout {
 
-// mutter's layout modes: positions and sizes in logical pixels (size / scale) or in physical pixels.
+// The layout modes: positions and sizes in logical pixels (size / scale) or in physical pixels; muffin's
+// global-UI mode counts in logical pixels too.
 inline constexpr uint32_t kLogical = 1;
 inline constexpr uint32_t kPhysical = 2;
+inline constexpr uint32_t kGlobalUiLogical = 3;
 
 // A property of a monitor, as the service reports it and takes it back.
 using PropertyValue = std::variant<bool, int32_t, uint32_t, int64_t, uint64_t, double, std::string>;
@@ -53,6 +57,7 @@ struct State {
   bool supportsChangingLayoutMode = false;
   bool globalScaleRequired = false;
   uint32_t serial = 0;  // the service refuses a configuration worked out from an older state
+  const DisplayConfigService* service = &kGnomeDisplayConfig;  // the one that reported it
 };
 
 // One monitor of a logical monitor to apply, the mode it is to show and the properties it keeps.
@@ -112,9 +117,10 @@ std::pair<int32_t, int32_t> ShownSize(const Mode& mode, uint32_t transform);
 // The scale in `supported` nearest to `scale` (the lower of two as near); `scale` when the list is empty.
 double ChooseScale(double scale, const std::vector<double>& supported);
 
-// The key under which ApplyMonitorsConfig takes back a monitor property GetCurrentState reported, or
-// nothing for a property that is only reported.
-std::optional<std::string> AppliedPropertyName(const std::string& reported);
+// The key under which the service's ApplyMonitorsConfig takes back a monitor property its GetCurrentState
+// reported, or nothing for a property that is only reported.
+std::optional<std::string> AppliedPropertyName(const DisplayConfigService& service,
+                                               const std::string& reported);
 
 // The configuration as gdbus prints ApplyMonitorsConfig's arguments (for the debug log).
 std::string Describe(const Config& config);
