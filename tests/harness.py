@@ -315,6 +315,7 @@ class X11Session(Session):
         # The XEmbed tray, not a desktop's StatusNotifier host; the C locale, so that only the program's texts
         # are Japanese.
         env = {**os.environ, "DISPLAY": self.display, "XDG_RUNTIME_DIR": str(self.tmp), "LC_ALL": "C.UTF-8",
+               "XDG_CONFIG_HOME": str(self.tmp / "home/.config"),
                "VELMORA_READER_REQUEST": str(self.tmp / "reader"), **extra}
         for name in ("XDG_CURRENT_DESKTOP", "DBUS_SESSION_BUS_ADDRESS"):
             env.pop(name, None)

@@ -17,6 +17,7 @@
 #include "app/exit_status.h"
 #include "displayconfig/display_config_settings.h"
 #include "gnome/gnome_system_calls.h"
+#include "kept_mode_settings.h"
 #include "qt/about_dialog.h"
 #include "qt/gui_start.h"
 #include "qt/qt_gui_runtime.h"
@@ -75,7 +76,13 @@ int main(int argc, char** argv) {
     gnomeSystem.emplace(bus);
   else
     xSystem.emplace(x.get());
-  DisplaySettings& display = gnome ? static_cast<DisplaySettings&>(*gnomeDisplay) : *xDisplay;
+  // Where neither the desktop's display service nor a settings daemon keeps the choice, velmora does.
+  std::optional<linuxp::KeptModeSettings> keptMode;
+  if (!gnome && !linuxp::DesktopKeepsDisplays(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()))
+    keptMode.emplace(*xDisplay);
+  DisplaySettings& display = gnome      ? static_cast<DisplaySettings&>(*gnomeDisplay)
+                             : keptMode ? static_cast<DisplaySettings&>(*keptMode)
+                                        : *xDisplay;
   SystemCalls& system = gnomeServices ? static_cast<SystemCalls&>(*gnomeSystem) : *xSystem;
   linuxp::QtGuiRuntime runtime(arguments, gui);
   linuxp::QtTrayShell shell(runtime);
@@ -111,6 +118,7 @@ int main(int argc, char** argv) {
   // A mode set by another program or the desktop's settings, another monitor, modes added or taken
   // away: the tick and tooltip follow at once, the menu (the host's too) when the modes differ.
   auto displayChanged = [&] {
+    if (keptMode) keptMode->DisplayChanged();
     form.DisplayChanged();
     runtime.FollowMenu(form.mnuDisplayMode);
   };
@@ -137,6 +145,10 @@ int main(int argc, char** argv) {
   if (gnome) gnomeDisplay->SetMethod(linuxp::displayconfig::Method::kPersistent);
   // Still here, so resident: the GUI, the icon and the event loop.
   gui.Ensure();
+  if (keptMode) {
+    keptMode->SetKeeping(true);  // a choice from the menu, from now on
+    keptMode->ApplyKept();       // started at log-in: the choice kept last time
+  }
   // Say why no icon shows yet, and wait for a tray.
   std::optional<linuxp::TrayHostWait> hostWait;
   if (!QSystemTrayIcon::isSystemTrayAvailable()) {

@@ -161,6 +161,24 @@ def test_late_host_two_monitors_and_display_tool():
         check_equal((rc, g.current_mode()), (0, (1280, 1024)), f"/s with no display: exit status and mode ({err})")
 
 
+def test_idle_delay_across_runs():
+    """The screen-saver switch keeps the user's own delay across runs: off in one run, then off and on again in
+    the next, the user's 600 s come back."""
+    with GnomeSession("idle", shell=False) as g:
+        g.run("gsettings", "set", "org.gnome.desktop.session", "idle-delay", "600")
+        for steps in (["0"], ["0", "600"]):
+            proc = g.start()
+            for wanted in steps:
+                g.choose("スクリーンセーバを無効にする")
+                wait_for(lambda: g.run("gsettings", "get", "org.gnome.desktop.session", "idle-delay").split()[-1] ==
+                         wanted, 5, f"an idle delay of {wanted}")
+            proc.terminate()
+            check_equal(proc.wait(10), 0, "the end of a run")
+            wait_for(lambda: g.item not in g.gdbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                                                   "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierWatcher",
+                                                   "RegisteredStatusNotifierItems"), 5, "the item gone")
+
+
 def test_refused_switch_box():
     """A /s that mutter refuses shows the refused-mode box with mutter's reason and velmora's own title bar, though
     nothing of Qt's GUI ran before it; ended while the box is up, the run keeps the box's status."""

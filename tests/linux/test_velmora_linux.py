@@ -138,6 +138,26 @@ def test_cinnamon():
         log(f"after a new muffin: {c.layout()}")
 
 
+def test_choice_kept_across_log_ins():
+    """On a window manager without a display daemon, a choice from the menu is the next log-in's mode (the X server
+    starts at another one and velmora applies it as it starts); a mode set later with another tool replaces it."""
+    with X11Session("kept", MODES, current="1024x768") as x:
+        x.start()
+        x.choose("800x600ピクセル\t32ビット")
+        wait_for(lambda: x.current_mode() == (800, 600), 10, "the switch to 800x600")
+        for log_in, then, expected in ((1, None, (800, 600)), (2, "640x480", (1024, 768))):
+            if then:
+                x.run("xrandr", "--output", "screen", "--mode", then)
+                wait_for(lambda: x.read()[1] == "640x480ピクセル 32ビット", 5, "velmora to see the other tool's mode")
+            x.velmora.terminate()
+            check_equal(x.velmora.wait(10), 0, "the end of the session")
+            x.run("xrandr", "--output", "screen", "--mode", "1024x768")  # the next session starts at the server's
+            x.start()
+            wait_for(lambda: x.read()[1] is not None, 10, "the tray icon")
+            time.sleep(0.5)  # a kept mode is applied as velmora starts
+            check_equal(x.current_mode(), expected, f"the mode after log-in {log_in}")
+
+
 def test_menu_follows_the_display():
     """Modes added to and taken from the output while velmora runs (they leave the screen's size alone): the menu
     read back after each change is the output's list; an item applies the mode it names, or nothing."""

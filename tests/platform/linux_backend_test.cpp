@@ -10,6 +10,7 @@
 
 #include "platform/linux/rules/desktop.h"
 #include "platform/linux/rules/display_config_service.h"
+#include "platform/linux/rules/kept_mode.h"
 #include "platform/linux/rules/kept_state.h"
 #include "platform/linux/rules/listed_modes.h"
 #include "platform/linux/rules/mode_record.h"
@@ -76,6 +77,21 @@ TEST(StoresChoice, OnlyWhereTheDesktopAsksToKeepIt) {
   EXPECT_TRUE(StoresChoice(kGnomeDisplayConfig, false));  // mutter keeps it unasked
   EXPECT_TRUE(StoresChoice(kCinnamonDisplayConfig, true));
   EXPECT_FALSE(StoresChoice(kCinnamonDisplayConfig, false));
+}
+
+TEST(KeptMode, OnlyWhereTheDesktopKeepsNoneAppliedAtStartDroppedWhenReplaced) {
+  for (const char* desktop : {"GNOME", "X-Cinnamon", "XFCE", "KDE", "MATE", "LXQt", "Budgie:GNOME"})
+    EXPECT_TRUE(DesktopKeepsDisplays(desktop)) << desktop;
+  for (const char* desktop : {"", "i3", "openbox", "fluxbox"})
+    EXPECT_FALSE(DesktopKeepsDisplays(desktop)) << desktop;
+  const KeptMode kept{800, 600, 60};
+  EXPECT_EQ(AtStart(std::nullopt, 1024, 768, true), KeptModeStep::kNothing);
+  EXPECT_EQ(AtStart(kept, 1024, 768, true), KeptModeStep::kApply);
+  EXPECT_EQ(AtStart(kept, 800, 600, true), KeptModeStep::kNothing);
+  EXPECT_EQ(AtStart(kept, 1024, 768, false), KeptModeStep::kDrop);  // no longer offered: never forced
+  EXPECT_EQ(AfterChange(kept, 800, 600), KeptModeStep::kNothing);   // velmora's own switch
+  EXPECT_EQ(AfterChange(kept, 640, 480), KeptModeStep::kDrop);      // the user's, with another tool
+  EXPECT_EQ(AfterChange(std::nullopt, 640, 480), KeptModeStep::kNothing);
 }
 
 TEST(ChooseTargetOutput, PrimaryElseFirstDrivenElseFirstConnected) {

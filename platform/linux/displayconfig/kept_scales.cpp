@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QString>
 
+#include "qt/settings_file.h"
+
 namespace linuxp {
 namespace {
 
@@ -10,12 +12,10 @@ QString Key(const std::string& connector, const char* name) {
   return QStringLiteral("scale/%1/%2").arg(QString::fromStdString(connector), QLatin1String(name));
 }
 
-QSettings File() { return QSettings(QSettings::IniFormat, QSettings::UserScope, "velmora", "velmora"); }
-
 }  // namespace
 
 std::optional<layout::KeptScale> KeptScales::Read(const std::string& connector) const {
-  const QSettings file = File();
+  const QSettings file = SettingsFile();
   bool wantedOk = false, givenOk = false;
   const double wanted = file.value(Key(connector, "wanted")).toDouble(&wantedOk);
   const double given = file.value(Key(connector, "given")).toDouble(&givenOk);
@@ -24,7 +24,7 @@ std::optional<layout::KeptScale> KeptScales::Read(const std::string& connector) 
 }
 
 void KeptScales::Write(const std::string& connector, const std::optional<layout::KeptScale>& kept) {
-  QSettings file = File();
+  QSettings file = SettingsFile();
   if (!kept) {
     file.remove(QStringLiteral("scale/%1").arg(QString::fromStdString(connector)));
     return;

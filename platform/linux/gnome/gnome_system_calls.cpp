@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "qt/find_tool.h"
+#include "qt/settings_file.h"
 
 namespace linuxp {
 namespace {
@@ -52,11 +53,16 @@ int32_t GnomeSystemCalls::SystemParameters(int32_t action, int32_t uiParam, int3
   if (action != api::SpiSetScreenSaveActive) return 0;
   const std::optional<unsigned> delay = IdleDelay();
   if (!delay) return 0;
+  // The user's own delay is kept in velmora's settings file while blanking is off, so that a later run,
+  // or a later session, gives it back.
+  QSettings file = SettingsFile();
+  const QString kept = QStringLiteral("screensaver/idle-delay");
   unsigned wanted = 0;
   if (uiParam == 0) {
-    if (*delay > 0) savedDelay_ = *delay;
+    if (*delay > 0) file.setValue(kept, *delay);
   } else {
-    wanted = *delay > 0 ? *delay : (savedDelay_ > 0 ? savedDelay_ : kDefaultDelay);
+    const unsigned saved = file.value(kept).toUInt();
+    wanted = *delay > 0 ? *delay : (saved > 0 ? saved : kDefaultDelay);
   }
   GSettings(QStringList{QStringLiteral("set")} + kIdleDelay + QStringList{QString::number(wanted)});
   return IdleDelay() == wanted ? 1 : 0;

@@ -19,14 +19,13 @@ class GnomeSystemCalls : public SystemCalls {
   // can lock the screen) to start; without that service nothing happens.
   void StartScreenSaver() override;
   // api::SpiSetScreenSaveActive: 0 sets GNOME's idle delay (org.gnome.desktop.session idle-delay,
-  // "Screen Blank" in GNOME's settings) to 0, never; any other value restores the delay it had
-  // before, or GNOME's default if it was already 0. Nonzero when the setting reads back as set.
-  // GNOME keeps the setting for later sessions.
+  // "Screen Blank" in GNOME's settings) to 0, never; any other value restores the delay the user had
+  // before, kept in velmora's settings file across runs and sessions, or GNOME's default where there
+  // is none. Nonzero when the setting reads back as set. GNOME keeps the setting for later sessions.
   int32_t SystemParameters(int32_t action, int32_t uiParam, int32_t fWinIni) override;
 
  private:
   QDBusConnection bus_;
-  unsigned savedDelay_ = 0;  // seconds, the delay in force before the program switched blanking off
 };
 
 }  // namespace linuxp
