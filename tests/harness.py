@@ -528,6 +528,36 @@ exit 5
         return asked
 
 
+class XfceSession(XorgSession):
+    """Xfce's settings daemon (xfsettingsd) and settings store (xfconfd, started on the session bus when first
+    asked) on the Xorg server, in a session bus and HOME of their own, with a tray host; velmora runs as on Xfce
+    (XDG_CURRENT_DESKTOP=XFCE)."""
+
+    kind = "xfce"
+
+    def setup(self):
+        super().setup()
+        (self.tmp / "home/.config").mkdir(parents=True)
+        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'bus'}"])
+        wait_for(lambda: (self.tmp / "bus").exists(), 10, "the session bus")
+        self.start_tray()
+
+    def env(self, **extra):
+        return {**super().env(), "HOME": str(self.tmp / "home"), "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}",
+                "XDG_CURRENT_DESKTOP": "XFCE", **extra}
+
+    def start_settings(self):
+        """xfsettingsd, which applies the display profile as it starts (at log-in)."""
+        self.settings = self.spawn(["xfsettingsd", "--replace", "--no-daemon"])
+        wait_for(lambda: self.owned("org.xfce.SettingsDaemon"), 10, "xfsettingsd")
+
+    def displays(self, prop):
+        """A property of Xfce's channel "displays"; None where it does not exist."""
+        res = subprocess.run(["xfconf-query", "-c", "displays", "-p", prop], env=self.env(), capture_output=True,
+                             text=True)
+        return res.stdout.strip() if res.returncode == 0 else None
+
+
 # ------------------------------------------------------------------ velmora on GNOME (Wayland)
 
 # The modes of every dummy monitor: four modes, three sizes.

@@ -28,8 +28,10 @@ int32_t KeptModeSettings::Change(DisplayModeRecord& record, int32_t flags) {
   const int32_t result = inner_.Change(record, flags);
   DisplayModeRecord current{};
   if (result != api::DispChangeSuccessful || !keeping_ || !(flags & api::CdsUpdateRegistry) ||
-      (flags & kCdsTest) || !inner_.Enumerate(api::EnumCurrentSettings, current))
+      (flags & kCdsTest))
     return result;
+  if (storeInDesktop_) return storeInDesktop_() ? result : api::DispChangeNotUpdated;
+  if (!inner_.Enumerate(api::EnumCurrentSettings, current)) return result;
   SettingsFile().setValue(Key(current), QStringLiteral("%1x%2@%3")
                                             .arg(current.dmPelsWidth)
                                             .arg(current.dmPelsHeight)

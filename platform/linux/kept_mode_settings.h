@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "ports/display_settings.h"
@@ -6,11 +7,14 @@
 
 namespace linuxp {
 
-// A display-settings service that keeps a choice from the menu as the output's default in velmora's settings
-// file, for a desktop that keeps none of its own (rules/kept_mode.h), around the service that changes modes.
+// A display-settings service that keeps a choice from the menu as the output's default, around the service
+// that changes modes: in the desktop's own store where it has one velmora writes (Xfce), else in velmora's
+// settings file, for a desktop that keeps none of its own (rules/kept_mode.h).
 class KeptModeSettings : public DisplaySettings {
  public:
-  explicit KeptModeSettings(DisplaySettings& inner) : inner_(inner) {}
+  // storeInDesktop: where the desktop keeps the choice instead (Xfce), writes it there; velmora keeps none.
+  explicit KeptModeSettings(DisplaySettings& inner, std::function<bool()> storeInDesktop = {})
+      : inner_(inner), storeInDesktop_(std::move(storeInDesktop)) {}
 
   // Whether a change asked to be stored is kept: a choice from the menu, not a "/s" switch.
   void SetKeeping(bool keeping) { keeping_ = keeping; }
@@ -26,6 +30,7 @@ class KeptModeSettings : public DisplaySettings {
 
  private:
   DisplaySettings& inner_;
+  std::function<bool()> storeInDesktop_;
   bool keeping_ = false;
 };
 

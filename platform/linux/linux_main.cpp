@@ -30,6 +30,7 @@
 #include "x11/x_display_settings.h"
 #include "x11/x_system_calls.h"
 #include "x11/x_window_hints.h"
+#include "xfce/xfconf_displays.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv, argv + argc);  // before Qt takes its own options
@@ -78,8 +79,11 @@ int main(int argc, char** argv) {
     xSystem.emplace(x.get());
   // Where neither the desktop's display service nor a settings daemon keeps the choice, velmora does.
   std::optional<linuxp::KeptModeSettings> keptMode;
-  if (!gnome && !linuxp::DesktopKeepsDisplays(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()))
-    keptMode.emplace(*xDisplay);
+  const linuxp::ChoiceKeeper keeper =
+      linuxp::WhoKeepsChoice(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString());
+  if (!gnome && keeper == linuxp::ChoiceKeeper::kVelmora) keptMode.emplace(*xDisplay);
+  if (!gnome && keeper == linuxp::ChoiceKeeper::kXfconf)
+    keptMode.emplace(*xDisplay, [&] { return linuxp::StoreInXfconf(bus, xDisplay->Outputs()); });
   DisplaySettings& display = gnome      ? static_cast<DisplaySettings&>(*gnomeDisplay)
                              : keptMode ? static_cast<DisplaySettings&>(*keptMode)
                                         : *xDisplay;

@@ -15,7 +15,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, CinnamonSession, GnomeSession, X11Session, XorgSession, stop, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, CinnamonSession, GnomeSession, X11Session, XfceSession, XorgSession, stop, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -156,6 +156,38 @@ def test_choice_kept_across_log_ins():
             wait_for(lambda: x.read()[1] is not None, 10, "the tray icon")
             time.sleep(0.5)  # a kept mode is applied as velmora starts
             check_equal(x.current_mode(), expected, f"the mode after log-in {log_in}")
+
+
+def test_xfce_keeps_the_choice():
+    """On Xfce a choice from the menu goes into Xfce's own display profile, complete for every output, so that
+    xfsettingsd applies it at the next log-in and velmora keeps none; a change written afterwards with Xfce's
+    settings is what the log-in after shows."""
+    side_by_side = ["DUMMY0 1280x1024+0+0", "DUMMY1 1280x1024+1280+0"]
+
+    def log_in_again():  # the session's processes end, the server is back at its own mode, the daemon, velmora
+        x.velmora.terminate()
+        x.velmora.wait(10)
+        stop(x.settings)
+        x.run("xrandr", "--output", "DUMMY0", "--mode", "1280x1024", "--output", "DUMMY1", "--pos", "1280x0")
+        x.start_settings()
+        x.start()
+
+    with XfceSession("xfce", side_by_side) as x:
+        x.start_settings()
+        x.start()
+        x.choose("1024x768ピクセル\t32ビット")
+        wait_for(lambda: x.displays("/Default/DUMMY1/Position/X") == "1024", 10, "the profile to be written")
+        log("stored:", x.run("xfconf-query", "-c", "displays", "-lv").replace("\n", "; "))
+        check_equal([x.displays(f"/Default/DUMMY0/{p}") for p in ("Resolution", "Active", "Primary")],
+                    ["1024x768", "true", "true"], "DUMMY0's entry")
+        log_in_again()
+        wait_for(lambda: x.layout()[:2] == ["DUMMY0 1024x768+0+0", "DUMMY1 1280x1024+1024+0"], 10, "the kept layout")
+        check(not (x.tmp / "home/.config/velmora/velmora.conf").exists(), "velmora kept a store of its own")
+        x.run("xfconf-query", "-c", "displays", "-p", "/Default/DUMMY0/Resolution", "-s", "800x600")
+        x.run("xfconf-query", "-c", "displays", "-p", "/Default/DUMMY0/RefreshRate", "-s", "60.316539764404297")
+        x.run("xfconf-query", "-c", "displays", "-p", "/Default/DUMMY1/Position/X", "-s", "800")
+        log_in_again()
+        wait_for(lambda: x.layout()[0] == "DUMMY0 800x600+0+0", 10, "the mode Xfce's settings wrote")
 
 
 def test_menu_follows_the_display():

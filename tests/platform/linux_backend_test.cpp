@@ -16,6 +16,7 @@
 #include "platform/linux/rules/mode_record.h"
 #include "platform/linux/rules/monitor_layout.h"
 #include "platform/linux/rules/target_output.h"
+#include "platform/linux/rules/xfce_displays.h"
 
 namespace {
 
@@ -80,10 +81,11 @@ TEST(StoresChoice, OnlyWhereTheDesktopAsksToKeepIt) {
 }
 
 TEST(KeptMode, OnlyWhereTheDesktopKeepsNoneAppliedAtStartDroppedWhenReplaced) {
-  for (const char* desktop : {"GNOME", "X-Cinnamon", "XFCE", "KDE", "MATE", "LXQt", "Budgie:GNOME"})
-    EXPECT_TRUE(DesktopKeepsDisplays(desktop)) << desktop;
-  for (const char* desktop : {"", "i3", "openbox", "fluxbox"})
-    EXPECT_FALSE(DesktopKeepsDisplays(desktop)) << desktop;
+  for (const char* desktop : {"GNOME", "X-Cinnamon", "KDE", "MATE", "LXQt", "Budgie:GNOME"})
+    EXPECT_EQ(WhoKeepsChoice(desktop), ChoiceKeeper::kDesktop) << desktop;
+  EXPECT_EQ(WhoKeepsChoice("XFCE"), ChoiceKeeper::kXfconf);
+  for (const char* desktop : {"", "i3", "openbox"})
+    EXPECT_EQ(WhoKeepsChoice(desktop), ChoiceKeeper::kVelmora) << desktop;
   const KeptMode kept{800, 600, 60};
   EXPECT_EQ(AtStart(std::nullopt, 1024, 768, true), KeptModeStep::kNothing);
   EXPECT_EQ(AtStart(kept, 1024, 768, true), KeptModeStep::kApply);
@@ -92,6 +94,27 @@ TEST(KeptMode, OnlyWhereTheDesktopKeepsNoneAppliedAtStartDroppedWhenReplaced) {
   EXPECT_EQ(AfterChange(kept, 800, 600), KeptModeStep::kNothing);   // velmora's own switch
   EXPECT_EQ(AfterChange(kept, 640, 480), KeptModeStep::kDrop);      // the user's, with another tool
   EXPECT_EQ(AfterChange(std::nullopt, 640, 480), KeptModeStep::kNothing);
+}
+
+TEST(XfceEntries, ACompleteEntryPerOutputKeepingWhatIsNotVelmoras) {
+  const std::vector<OutputPlacement> outputs{{"DUMMY0", 1024, 768, 60.004, 0, 0, 0, true},
+                                             {"DUMMY1", 1280, 1024, 75.0, 1024, 0, 90, false}};
+  const XfconfProperties entries = XfceEntries(
+      "Home", outputs, {{"/Home/DUMMY1/EDID", std::string("3a1f")}, {"/Home/DUMMY1/Scale/X", 2.0}});
+  // clang-format off
+  const XfconfProperties expected{
+      {"/Home/DUMMY0", std::string("DUMMY0")}, {"/Home/DUMMY0/Active", true}, {"/Home/DUMMY0/EDID", std::string()},
+      {"/Home/DUMMY0/Resolution", std::string("1024x768")}, {"/Home/DUMMY0/RefreshRate", 60.004},
+      {"/Home/DUMMY0/Rotation", 0}, {"/Home/DUMMY0/Reflection", std::string("0")}, {"/Home/DUMMY0/Primary", true},
+      {"/Home/DUMMY0/Scale/X", 1.0}, {"/Home/DUMMY0/Scale/Y", 1.0}, {"/Home/DUMMY0/Position/X", 0},
+      {"/Home/DUMMY0/Position/Y", 0},
+      {"/Home/DUMMY1", std::string("DUMMY1")}, {"/Home/DUMMY1/Active", true}, {"/Home/DUMMY1/EDID", std::string("3a1f")},
+      {"/Home/DUMMY1/Resolution", std::string("1280x1024")}, {"/Home/DUMMY1/RefreshRate", 75.0},
+      {"/Home/DUMMY1/Rotation", 90}, {"/Home/DUMMY1/Reflection", std::string("0")}, {"/Home/DUMMY1/Primary", false},
+      {"/Home/DUMMY1/Scale/X", 2.0}, {"/Home/DUMMY1/Scale/Y", 1.0}, {"/Home/DUMMY1/Position/X", 1024},
+      {"/Home/DUMMY1/Position/Y", 0}};
+  // clang-format on
+  EXPECT_EQ(entries, expected);
 }
 
 TEST(ChooseTargetOutput, PrimaryElseFirstDrivenElseFirstConnected) {

@@ -14,16 +14,20 @@ struct KeptMode {
   uint32_t frequency = 0;  // whole hertz
 };
 
-// Whether the desktop XDG_CURRENT_DESKTOP names keeps a display configuration of its own and applies it at
-// log-in (GNOME and Cinnamon through their display services, Xfce's, KDE's and MATE's settings daemons,
-// LXQt's monitor settings, Budgie through GNOME's daemon): there velmora keeps none, so two stores never
-// disagree.
-inline bool DesktopKeepsDisplays(std::string_view currentDesktop) {
+// Who keeps a choice from the menu on an X11 desktop, told from XDG_CURRENT_DESKTOP: Xfce's settings store,
+// which xfsettingsd applies at log-in; the desktop itself where it keeps and applies a display configuration
+// of its own that velmora does not write (KDE's and MATE's settings daemons, LXQt's monitor settings, Budgie
+// and Unity through GNOME's daemon); velmora elsewhere (a window manager without a display daemon). Two
+// stores never disagree: where the desktop keeps one, velmora keeps none.
+enum class ChoiceKeeper { kXfconf, kDesktop, kVelmora };
+
+inline ChoiceKeeper WhoKeepsChoice(std::string_view currentDesktop) {
   std::string upper(currentDesktop);
   for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  for (const char* desktop : {"GNOME", "CINNAMON", "XFCE", "KDE", "MATE", "LXQT", "BUDGIE", "UNITY"})
-    if (upper.find(desktop) != std::string::npos) return true;
-  return false;
+  if (upper.find("XFCE") != std::string::npos) return ChoiceKeeper::kXfconf;
+  for (const char* desktop : {"GNOME", "CINNAMON", "KDE", "MATE", "LXQT", "BUDGIE", "UNITY"})
+    if (upper.find(desktop) != std::string::npos) return ChoiceKeeper::kDesktop;
+  return ChoiceKeeper::kVelmora;
 }
 
 enum class KeptModeStep { kNothing, kApply, kDrop };

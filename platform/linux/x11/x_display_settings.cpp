@@ -197,6 +197,29 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
 
 bool XDisplaySettings::ListChanged() const { return ReadList(false) != listed_.Listed(); }
 
+std::vector<OutputPlacement> XDisplaySettings::Outputs() const {
+  std::vector<OutputPlacement> placed;
+  Resources res(XRRGetScreenResourcesCurrent(display_, root_));
+  if (!res) return placed;
+  const RROutput primary = XRRGetOutputPrimary(display_, root_);
+  for (int i = 0; i < res->noutput; ++i) {
+    OutputInfo output(XRRGetOutputInfo(display_, res.get(), res->outputs[i]));
+    CrtcInfo crtc(output && output->crtc ? XRRGetCrtcInfo(display_, res.get(), output->crtc) : nullptr);
+    if (!crtc || crtc->mode == 0) continue;
+    for (int m = 0; m < res->nmode; ++m) {
+      if (res->modes[m].id != crtc->mode) continue;
+      const Mode mode = Describe(res->modes[m]);
+      const int32_t degrees = crtc->rotation & RR_Rotate_90    ? 90
+                              : crtc->rotation & RR_Rotate_180 ? 180
+                              : crtc->rotation & RR_Rotate_270 ? 270
+                                                               : 0;
+      placed.push_back({std::string(output->name, static_cast<size_t>(output->nameLen)), mode.width,
+                        mode.height, mode.refresh, crtc->x, crtc->y, degrees, res->outputs[i] == primary});
+    }
+  }
+  return placed;
+}
+
 std::string XDisplaySettings::TakeRefusal() { return std::exchange(refusal_, std::string()); }
 
 std::vector<XDisplaySettings::Mode> XDisplaySettings::OutputModes(XRRScreenResources* res,

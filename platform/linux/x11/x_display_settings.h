@@ -6,6 +6,7 @@
 #include "ports/display_settings.h"
 #include "rules/listed_modes.h"
 #include "rules/monitor_arrangement.h"
+#include "rules/xfce_displays.h"
 #include "x_owners.h"
 
 struct _XDisplay;
@@ -29,6 +30,8 @@ class XDisplaySettings : public DisplaySettings {
   // grab: when a request fails, every CRTC and the screen size are put back. X keeps no stored default
   // mode, so the persist flag stores nothing: the result tells only whether the switch happened.
   int32_t Change(DisplayModeRecord& record, int32_t flags) override;
+  // Every output that shows something: its mode, place and rotation, and which is the primary.
+  std::vector<OutputPlacement> Outputs() const;
   // Why the last change was refused (a mirror lacking the size, no place for the other monitors), once;
   // empty when it was not refused.
   std::string TakeRefusal();
