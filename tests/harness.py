@@ -528,12 +528,18 @@ exit 5
         return asked
 
 
-class XfceSession(XorgSession):
-    """Xfce's settings daemon (xfsettingsd) and settings store (xfconfd, started on the session bus when first
-    asked) on the Xorg server, in a session bus and HOME of their own, with a tray host; velmora runs as on Xfce
-    (XDG_CURRENT_DESKTOP=XFCE)."""
+class DesktopSession(XorgSession):
+    """A desktop's settings daemon on the Xorg server, in a session bus and HOME of their own, with a tray host;
+    velmora runs as on that desktop (XDG_CURRENT_DESKTOP). The daemon applies the desktop's stored display
+    configuration as it starts (at log-in): xfsettingsd from Xfce's store (xfconfd, started on the session bus
+    when first asked), mate-settings-daemon from ~/.config/monitors.xml."""
 
-    kind = "xfce"
+    DAEMONS = {"XFCE": (["xfsettingsd", "--replace", "--no-daemon"], "org.xfce.SettingsDaemon"),
+               "MATE": (["mate-settings-daemon"], "org.mate.SettingsDaemon")}
+
+    def __init__(self, name, outputs, desktop):
+        super().__init__(name, outputs)
+        self.desktop, self.kind = desktop, desktop.lower()
 
     def setup(self):
         super().setup()
@@ -544,12 +550,12 @@ class XfceSession(XorgSession):
 
     def env(self, **extra):
         return {**super().env(), "HOME": str(self.tmp / "home"), "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}",
-                "XDG_CURRENT_DESKTOP": "XFCE", **extra}
+                "XDG_CURRENT_DESKTOP": self.desktop, **extra}
 
     def start_settings(self):
-        """xfsettingsd, which applies the display profile as it starts (at log-in)."""
-        self.settings = self.spawn(["xfsettingsd", "--replace", "--no-daemon"])
-        wait_for(lambda: self.owned("org.xfce.SettingsDaemon"), 10, "xfsettingsd")
+        command, name = self.DAEMONS[self.desktop]
+        self.settings = self.spawn(command)
+        wait_for(lambda: self.owned(name), 10, command[0])
 
     def displays(self, prop):
         """A property of Xfce's channel "displays"; None where it does not exist."""

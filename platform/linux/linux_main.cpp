@@ -18,6 +18,7 @@
 #include "displayconfig/display_config_settings.h"
 #include "gnome/gnome_system_calls.h"
 #include "kept_mode_settings.h"
+#include "mate/mate_monitors_file.h"
 #include "qt/about_dialog.h"
 #include "qt/gui_start.h"
 #include "qt/qt_gui_runtime.h"
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
   const linuxp::Session session{
       linuxp::ChooseDisplayConfig(owned, qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString()),
       qEnvironmentVariableIsSet("WAYLAND_DISPLAY")};
-  const bool gnome = linuxp::ChooseDisplayBackend(session) == linuxp::DisplayBackend::kDisplayConfig;
+  const bool busConfig = linuxp::ChooseDisplayBackend(session) == linuxp::DisplayBackend::kDisplayConfig;
   const bool gnomeServices = linuxp::GnomeSessionServices(session);
   std::string problem;
   // Declared first, so it outlives everything that uses it. An end through runtime.End() (std::exit)
@@ -65,12 +66,12 @@ int main(int argc, char** argv) {
   // Qt's GUI comes up only when something is to be shown or the event loop is to run.
   linuxp::GuiStart gui(argc, argv);
 
-  std::optional<linuxp::DisplayConfigSettings> gnomeDisplay;
+  std::optional<linuxp::DisplayConfigSettings> busDisplay;
   std::optional<linuxp::XDisplaySettings> xDisplay;
   std::optional<linuxp::GnomeSystemCalls> gnomeSystem;
   std::optional<linuxp::XSystemCalls> xSystem;
-  if (gnome)
-    gnomeDisplay.emplace(bus, *session.displayConfig);
+  if (busConfig)
+    busDisplay.emplace(bus, *session.displayConfig);
   else
     xDisplay.emplace(x.get());
   if (gnomeServices)
@@ -81,10 +82,12 @@ int main(int argc, char** argv) {
   std::optional<linuxp::KeptModeSettings> keptMode;
   const linuxp::ChoiceKeeper keeper =
       linuxp::WhoKeepsChoice(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString());
-  if (!gnome && keeper == linuxp::ChoiceKeeper::kVelmora) keptMode.emplace(*xDisplay);
-  if (!gnome && keeper == linuxp::ChoiceKeeper::kXfconf)
+  if (!busConfig && keeper == linuxp::ChoiceKeeper::kVelmora) keptMode.emplace(*xDisplay);
+  if (!busConfig && keeper == linuxp::ChoiceKeeper::kXfconf)
     keptMode.emplace(*xDisplay, [&] { return linuxp::StoreInXfconf(bus, xDisplay->Outputs()); });
-  DisplaySettings& display = gnome      ? static_cast<DisplaySettings&>(*gnomeDisplay)
+  if (!busConfig && keeper == linuxp::ChoiceKeeper::kMateMonitors)
+    keptMode.emplace(*xDisplay, [&] { return linuxp::StoreInMateMonitors(xDisplay->Outputs()); });
+  DisplaySettings& display = busConfig  ? static_cast<DisplaySettings&>(*busDisplay)
                              : keptMode ? static_cast<DisplaySettings&>(*keptMode)
                                         : *xDisplay;
   SystemCalls& system = gnomeServices ? static_cast<SystemCalls&>(*gnomeSystem) : *xSystem;
@@ -127,9 +130,9 @@ int main(int argc, char** argv) {
     runtime.FollowMenu(form.mnuDisplayMode);
   };
   std::optional<linuxp::RandrWatch> randrWatch;
-  if (gnome) {
-    gnomeDisplay->onChanged = displayChanged;  // mutter's MonitorsChanged, a kept or reverted switch too
-    runtime.boxDetail = [&] { return gnomeDisplay->TakeRefusal(); };
+  if (busConfig) {
+    busDisplay->onChanged = displayChanged;  // mutter's MonitorsChanged, a kept or reverted switch too
+    runtime.boxDetail = [&] { return busDisplay->TakeRefusal(); };
   } else {
     runtime.boxDetail = [&] { return QString::fromStdString(xDisplay->TakeRefusal()); };
   }
@@ -137,16 +140,17 @@ int main(int argc, char** argv) {
   gui.onStarted.push_back([&] {
     if (!x && QGuiApplication::platformName() == QLatin1String("xcb"))
       x = linuxp::OpenXDisplay(problem);  // only to keep the About window out of the taskbar
-    if (!gnome) randrWatch.emplace(x.get(), displayChanged);  // its notifier needs the event loop's thread
+    if (!busConfig)
+      randrWatch.emplace(x.get(), displayChanged);  // its notifier needs the event loop's thread
     relay.Listen();
     shell.ShowIcons();
   });
 
   // A switch from the command line lasts for the session and is not asked about; a choice from
   // the menu is stored, once the user keeps it.
-  if (gnome) gnomeDisplay->SetMethod(linuxp::displayconfig::Method::kTemporary);
+  if (busConfig) busDisplay->SetMethod(linuxp::displayconfig::Method::kTemporary);
   form.Start();  // with "/s" on the command line this ends the program itself
-  if (gnome) gnomeDisplay->SetMethod(linuxp::displayconfig::Method::kPersistent);
+  if (busConfig) busDisplay->SetMethod(linuxp::displayconfig::Method::kPersistent);
   // Still here, so resident: the GUI, the icon and the event loop.
   gui.Ensure();
   if (keptMode) {

@@ -15,7 +15,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, CinnamonSession, GnomeSession, X11Session, XfceSession, XorgSession, stop, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, CinnamonSession, DesktopSession, GnomeSession, X11Session, XorgSession, stop, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -158,21 +158,22 @@ def test_choice_kept_across_log_ins():
             check_equal(x.current_mode(), expected, f"the mode after log-in {log_in}")
 
 
-def test_xfce_keeps_the_choice():
-    """On Xfce a choice from the menu goes into Xfce's own display profile, complete for every output, so that
-    xfsettingsd applies it at the next log-in and velmora keeps none; a change written afterwards with Xfce's
-    settings is what the log-in after shows."""
+def log_in_again(x):
+    """The session's processes end, the server is back at its own mode, then the desktop's daemon and velmora."""
+    x.velmora.terminate()
+    x.velmora.wait(10)
+    stop(x.settings)
+    x.run("xrandr", "--output", "DUMMY0", "--mode", "1280x1024", "--output", "DUMMY1", "--pos", "1280x0")
+    x.start_settings()
+    x.start()
+
+
+def test_xfce_and_mate_keep_the_choice():
+    """On Xfce and MATE a choice from the menu goes into the desktop's own display store, complete for every
+    output, so that its settings daemon applies it at the next log-in and velmora keeps none; a change written
+    afterwards with the desktop's settings is what the log-in after shows."""
     side_by_side = ["DUMMY0 1280x1024+0+0", "DUMMY1 1280x1024+1280+0"]
-
-    def log_in_again():  # the session's processes end, the server is back at its own mode, the daemon, velmora
-        x.velmora.terminate()
-        x.velmora.wait(10)
-        stop(x.settings)
-        x.run("xrandr", "--output", "DUMMY0", "--mode", "1280x1024", "--output", "DUMMY1", "--pos", "1280x0")
-        x.start_settings()
-        x.start()
-
-    with XfceSession("xfce", side_by_side) as x:
+    with DesktopSession("xfce", side_by_side, "XFCE") as x:
         x.start_settings()
         x.start()
         x.choose("1024x768ピクセル\t32ビット")
@@ -180,14 +181,29 @@ def test_xfce_keeps_the_choice():
         log("stored:", x.run("xfconf-query", "-c", "displays", "-lv").replace("\n", "; "))
         check_equal([x.displays(f"/Default/DUMMY0/{p}") for p in ("Resolution", "Active", "Primary")],
                     ["1024x768", "true", "true"], "DUMMY0's entry")
-        log_in_again()
+        log_in_again(x)
         wait_for(lambda: x.layout()[:2] == ["DUMMY0 1024x768+0+0", "DUMMY1 1280x1024+1024+0"], 10, "the kept layout")
         check(not (x.tmp / "home/.config/velmora/velmora.conf").exists(), "velmora kept a store of its own")
         x.run("xfconf-query", "-c", "displays", "-p", "/Default/DUMMY0/Resolution", "-s", "800x600")
         x.run("xfconf-query", "-c", "displays", "-p", "/Default/DUMMY0/RefreshRate", "-s", "60.316539764404297")
         x.run("xfconf-query", "-c", "displays", "-p", "/Default/DUMMY1/Position/X", "-s", "800")
-        log_in_again()
+        log_in_again(x)
         wait_for(lambda: x.layout()[0] == "DUMMY0 800x600+0+0", 10, "the mode Xfce's settings wrote")
+    with DesktopSession("mate", side_by_side, "MATE") as x:
+        stored = x.tmp / "home/.config/monitors.xml"
+        x.start_settings()
+        x.start()
+        x.choose("1024x768ピクセル\t32ビット")
+        wait_for(lambda: stored.exists() and "<x>1024</x>" in stored.read_text(), 10, "monitors.xml to be written")
+        log("stored:", re.sub(r"\s+", " ", stored.read_text()))
+        log_in_again(x)
+        wait_for(lambda: x.layout()[:2] == ["DUMMY0 1024x768+0+0", "DUMMY1 1280x1024+1024+0"], 10, "the kept layout")
+        check(not (x.tmp / "home/.config/velmora/velmora.conf").exists(), "velmora kept a store of its own")
+        text = stored.read_text()  # as MATE's display settings would write another mode
+        stored.write_text(text.replace("<width>1024</width>", "<width>800</width>", 1)
+                          .replace("<height>768</height>", "<height>600</height>", 1).replace("<x>1024</x>", "<x>800</x>"))
+        log_in_again(x)
+        wait_for(lambda: x.layout()[0] == "DUMMY0 800x600+0+0", 10, "the mode MATE's settings wrote")
 
 
 def test_menu_follows_the_display():

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/linux/rules/desktop.h"
@@ -13,6 +14,7 @@
 #include "platform/linux/rules/kept_mode.h"
 #include "platform/linux/rules/kept_state.h"
 #include "platform/linux/rules/listed_modes.h"
+#include "platform/linux/rules/mate_monitors.h"
 #include "platform/linux/rules/mode_record.h"
 #include "platform/linux/rules/monitor_layout.h"
 #include "platform/linux/rules/target_output.h"
@@ -81,9 +83,10 @@ TEST(StoresChoice, OnlyWhereTheDesktopAsksToKeepIt) {
 }
 
 TEST(KeptMode, OnlyWhereTheDesktopKeepsNoneAppliedAtStartDroppedWhenReplaced) {
-  for (const char* desktop : {"GNOME", "X-Cinnamon", "KDE", "MATE", "LXQt", "Budgie:GNOME"})
+  for (const char* desktop : {"GNOME", "X-Cinnamon", "KDE", "LXQt", "Budgie:GNOME"})
     EXPECT_EQ(WhoKeepsChoice(desktop), ChoiceKeeper::kDesktop) << desktop;
   EXPECT_EQ(WhoKeepsChoice("XFCE"), ChoiceKeeper::kXfconf);
+  EXPECT_EQ(WhoKeepsChoice("MATE"), ChoiceKeeper::kMateMonitors);
   for (const char* desktop : {"", "i3", "openbox"})
     EXPECT_EQ(WhoKeepsChoice(desktop), ChoiceKeeper::kVelmora) << desktop;
   const KeptMode kept{800, 600, 60};
@@ -115,6 +118,35 @@ TEST(XfceEntries, ACompleteEntryPerOutputKeepingWhatIsNotVelmoras) {
       {"/Home/DUMMY1/Position/Y", 0}};
   // clang-format on
   EXPECT_EQ(entries, expected);
+}
+
+TEST(MateMonitors, TheConfigurationOfTheseOutputsReplacedTheOthersKept) {
+  std::vector<uint8_t> edid(128, 0);
+  const uint8_t start[] = {0x00, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0x00,
+                           0x10, 0xac, 0x3c, 0xa0, 0x4c, 0x53, 0x41, 0x30};
+  std::copy(std::begin(start), std::end(start), edid.begin());
+  const EdidIdentity dell = ReadEdid(edid);
+  EXPECT_EQ(std::make_tuple(dell.vendor, dell.product, dell.serial),
+            std::make_tuple("DEL", 0xa03cu, 0x3041534cu));
+  EXPECT_EQ(ReadEdid({}).vendor, "???");
+  const std::vector<OutputPlacement> docked{{"HDMI-1", 1024, 768, 60.004, 0, 0, 0, true, dell},
+                                            {"eDP-1", 1920, 1080, 59.96, 1024, 0, 90, false}};
+  const std::string undocked =
+      "<configuration><output name=\"eDP-1\"><width>1920</width></output>"
+      "<output name=\"HDMI-1\"></output></configuration>";
+  const std::string old =
+      "<monitors version=\"1\">" + undocked + MateConfiguration({docked[1], docked[0]}) + "</monitors>";
+  const std::string merged = MergeMateMonitors(old, docked);
+  EXPECT_EQ(merged,
+            "<monitors version=\"1\">\n  " + undocked + "\n" + MateConfiguration(docked) + "</monitors>\n");
+  EXPECT_NE(MateConfiguration(docked).find(
+                "    <output name=\"HDMI-1\">\n      <vendor>DEL</vendor>\n      "
+                "<product>0xa03c</product>\n      <serial>0x3041534c</serial>\n      "
+                "<width>1024</width>\n      <height>768</height>\n      <rate>60</rate>\n"),
+            std::string::npos);
+  EXPECT_NE(MateConfiguration(docked).find("<rotation>left</rotation>"), std::string::npos);
+  EXPECT_EQ(MergeMateMonitors("", docked),
+            "<monitors version=\"1\">\n" + MateConfiguration(docked) + "</monitors>\n");
 }
 
 TEST(ChooseTargetOutput, PrimaryElseFirstDrivenElseFirstConnected) {

@@ -15,17 +15,19 @@ struct KeptMode {
 };
 
 // Who keeps a choice from the menu on an X11 desktop, told from XDG_CURRENT_DESKTOP: Xfce's settings store,
-// which xfsettingsd applies at log-in; the desktop itself where it keeps and applies a display configuration
-// of its own that velmora does not write (KDE's and MATE's settings daemons, LXQt's monitor settings, Budgie
-// and Unity through GNOME's daemon); velmora elsewhere (a window manager without a display daemon). Two
-// stores never disagree: where the desktop keeps one, velmora keeps none.
-enum class ChoiceKeeper { kXfconf, kDesktop, kVelmora };
+// which xfsettingsd applies at log-in; MATE's monitors.xml, which its settings daemon applies at log-in (an
+// outside change it never writes there itself); the desktop itself where it keeps and applies a display
+// configuration of its own that velmora does not write (KDE's settings daemon, LXQt's monitor settings,
+// Budgie and Unity through GNOME's daemon); velmora elsewhere (a window manager without a display daemon).
+// Two stores never disagree: where the desktop keeps one, velmora keeps none.
+enum class ChoiceKeeper { kXfconf, kMateMonitors, kDesktop, kVelmora };
 
 inline ChoiceKeeper WhoKeepsChoice(std::string_view currentDesktop) {
   std::string upper(currentDesktop);
   for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   if (upper.find("XFCE") != std::string::npos) return ChoiceKeeper::kXfconf;
-  for (const char* desktop : {"GNOME", "CINNAMON", "KDE", "MATE", "LXQT", "BUDGIE", "UNITY"})
+  if (upper.find("MATE") != std::string::npos) return ChoiceKeeper::kMateMonitors;
+  for (const char* desktop : {"GNOME", "CINNAMON", "KDE", "LXQT", "BUDGIE", "UNITY"})
     if (upper.find(desktop) != std::string::npos) return ChoiceKeeper::kDesktop;
   return ChoiceKeeper::kVelmora;
 }

@@ -2,26 +2,15 @@
 // (xfconf), in the profile it applies at log-in, one complete entry per output as Xfce's display settings
 // write it; xfsettingsd ignores an entry that lacks any of them.
 #pragma once
-#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <string>
 #include <variant>
 #include <vector>
 
-namespace linuxp {
+#include "output_placement.h"
 
-// An output that shows something, as the X server has it.
-struct OutputPlacement {
-  std::string name;
-  int32_t width = 0;  // of its mode, unrotated
-  int32_t height = 0;
-  double refresh = 0;  // hertz
-  int32_t x = 0;
-  int32_t y = 0;
-  int32_t rotation = 0;  // degrees
-  bool primary = false;
-};
+namespace linuxp {
 
 using XfconfValue = std::variant<bool, int32_t, double, std::string>;
 using XfconfProperties = std::map<std::string, XfconfValue>;  // property path -> value

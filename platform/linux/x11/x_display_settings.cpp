@@ -197,6 +197,20 @@ int32_t XDisplaySettings::Enumerate(int32_t modeNum, DisplayModeRecord& record) 
 
 bool XDisplaySettings::ListChanged() const { return ReadList(false) != listed_.Listed(); }
 
+std::vector<uint8_t> XDisplaySettings::OutputEdid(unsigned long output) const {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const Atom edid = XInternAtom(display_, "EDID", True);
+  if (edid == None || XRRGetOutputProperty(display_, output, edid, 0, 256, False, False, AnyPropertyType,
+                                           &type, &format, &count, &after, &data) != Success)
+    return {};
+  const XFreePtr<unsigned char[]> owned(data);
+  if (format != 8 || !data) return {};
+  return std::vector<uint8_t>(data, data + count);
+}
+
 std::vector<OutputPlacement> XDisplaySettings::Outputs() const {
   std::vector<OutputPlacement> placed;
   Resources res(XRRGetScreenResourcesCurrent(display_, root_));
@@ -214,7 +228,8 @@ std::vector<OutputPlacement> XDisplaySettings::Outputs() const {
                               : crtc->rotation & RR_Rotate_270 ? 270
                                                                : 0;
       placed.push_back({std::string(output->name, static_cast<size_t>(output->nameLen)), mode.width,
-                        mode.height, mode.refresh, crtc->x, crtc->y, degrees, res->outputs[i] == primary});
+                        mode.height, mode.refresh, crtc->x, crtc->y, degrees, res->outputs[i] == primary,
+                        ReadEdid(OutputEdid(res->outputs[i]))});
     }
   }
   return placed;

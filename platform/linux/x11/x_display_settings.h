@@ -68,6 +68,8 @@ class XDisplaySettings : public DisplaySettings {
   };
 
   Target FindTarget(_XRRScreenResources* res) const;
+  // The output's EDID block; empty without one.
+  std::vector<uint8_t> OutputEdid(unsigned long output) const;
   // The output's modes, as the desktop shows them under that rotation.
   std::vector<Mode> OutputModes(_XRRScreenResources* res, unsigned long output,
                                 unsigned short rotation) const;
