@@ -42,16 +42,21 @@ step "sanitizers" bash -c 'cmake --preset host-asan >/dev/null && cmake --build 
 step "build linux" build linux
 step "build linux-asan" build linux-asan
 step "build fuzz" bash -c 'cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$(nproc)" --target command_line_fuzz'
-# The Linux end-to-end tests (X11 and nested GNOME side by side, then the X11 ones under the sanitizers) mostly
-# wait on their sessions: the bounded fuzz run, which keeps one core busy, runs beside them.
-fuzz_log=build/fuzz-run.log
+# The Linux end-to-end tests mostly wait on their sessions: the nested GNOME ones run beside the X11 ones and,
+# after those, beside the X11 ones under the sanitizers; the bounded fuzz run, which keeps one core busy, runs
+# beside them too. Each background run's output is shown when it is waited for.
+background() {  # background NAME COMMAND...: starts a step; `waited NAME` ends it
+  "${@:2}" >"build/$1.log" 2>&1 &
+  eval "pid_$1=$!"
+}
+waited() { local pid="pid_$1"; wait "${!pid}"; local status=$?; cat "build/$1.log"; return "$status"; }
 fuzz_seconds=${VELMORA_FUZZ_SECONDS:-60}
-bash tests/fuzz/run_fuzz.sh "$fuzz_seconds" >"$fuzz_log" 2>&1 &
-fuzz_pid=$!
-step "linux end-to-end" ctest --test-dir build/linux -j 2 --output-on-failure
+background fuzz bash tests/fuzz/run_fuzz.sh "$fuzz_seconds"
+background gnome ctest --test-dir build/linux -R '^gnome$' --output-on-failure
+step "linux end-to-end" ctest --test-dir build/linux -R '^linux$' --output-on-failure
 step "linux end-to-end under sanitizers" ctest --preset linux-asan
-fuzz_result() { wait "$fuzz_pid"; local status=$?; cat "$fuzz_log"; return "$status"; }
-step "fuzz" fuzz_result
+step "linux end-to-end on GNOME" waited gnome
+step "fuzz" waited fuzz
 # The release files as built above, against a rebuild of the same tree in a second folder: byte for byte.
 [ "${VELMORA_REBUILD_COMPARE:-0}" = 1 ] && step "rebuild and compare" bash scripts/rebuild-compare.sh --build
 
