@@ -471,19 +471,56 @@ def display_state(state):
     return " ".join(logical) + " layout " + re.search(r"'layout-mode': <uint32 (\d)>", state)[1]
 
 
-class CinnamonSession(XorgSession):
-    """muffin, Cinnamon's window manager, on the Xorg server, in a session bus and HOME (with .config) of its own;
-    velmora runs as on Cinnamon (XDG_CURRENT_DESKTOP=X-Cinnamon), with a tray host (trayer) where tray=True."""
+class DesktopSession(XorgSession):
+    """A desktop's settings daemon on the Xorg server, in a session bus and HOME of their own, with a tray host;
+    velmora runs as on that desktop (XDG_CURRENT_DESKTOP). The daemon applies the desktop's stored display
+    configuration as it starts (at log-in): xfsettingsd from Xfce's store (xfconfd, started on the session bus
+    when first asked), mate-settings-daemon from ~/.config/monitors.xml, Cinnamon's window manager muffin from
+    ~/.config/cinnamon-monitors.xml."""
 
-    kind = "cinnamon"
-    service = ("org.cinnamon.Muffin.DisplayConfig", "/org/cinnamon/Muffin/DisplayConfig")
+    DAEMONS = {"XFCE": (["xfsettingsd", "--replace", "--no-daemon"], "org.xfce.SettingsDaemon"),
+               "MATE": (["mate-settings-daemon"], "org.mate.SettingsDaemon"),
+               "X-Cinnamon": (["muffin", "--replace"], "org.cinnamon.Muffin.DisplayConfig")}
 
-    def __init__(self, name, outputs, tray=False):
+    def __init__(self, name, outputs, desktop, tray=True):
         super().__init__(name, outputs)
-        self.with_tray = tray
+        self.desktop, self.kind, self.with_tray = desktop, desktop.lower(), tray
 
     def setup(self):
         super().setup()
+        (self.tmp / "home/.config").mkdir(parents=True)
+        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'bus'}"])
+        wait_for(lambda: (self.tmp / "bus").exists(), 10, "the session bus")
+        if self.with_tray:
+            self.start_tray()
+
+    def env(self, **extra):
+        return {**super().env(), "HOME": str(self.tmp / "home"), "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}",
+                "XDG_CURRENT_DESKTOP": self.desktop, **extra}
+
+    def start_settings(self):
+        command, name = self.DAEMONS[self.desktop]
+        self.settings = self.spawn(command)
+        wait_for(lambda: self.owned(name), 30, command[0])
+
+    def displays(self, prop):
+        """A property of Xfce's channel "displays"; None where it does not exist."""
+        res = subprocess.run(["xfconf-query", "-c", "displays", "-p", prop], env=self.env(), capture_output=True,
+                             text=True)
+        return res.stdout.strip() if res.returncode == 0 else None
+
+
+class CinnamonSession(DesktopSession):
+    """Cinnamon's window manager, muffin, as the session's daemon (see DesktopSession), started with the session;
+    a tray host only where tray=True."""
+
+    service = DesktopSession.DAEMONS["X-Cinnamon"][1], "/org/cinnamon/Muffin/DisplayConfig"
+
+    def __init__(self, name, outputs, tray=False):
+        super().__init__(name, outputs, "X-Cinnamon", tray)
+        self.kind = "cinnamon"
+
+    def setup(self):
         # muffin asks whether to keep a configuration with zenity; this one waits for the test's answer.
         (self.tmp / "bin").mkdir()
         (self.tmp / "bin/zenity").write_text(f"""#!/bin/sh
@@ -492,22 +529,11 @@ for i in $(seq 200); do [ -f {self.tmp / 'answer'} ] && exit "$(cat {self.tmp / 
 exit 5
 """)
         (self.tmp / "bin/zenity").chmod(0o755)
-        (self.tmp / "home/.config").mkdir(parents=True)
-        (self.tmp / "run").mkdir(mode=0o700)
-        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'bus'}"])
-        wait_for(lambda: (self.tmp / "bus").exists(), 10, "the session bus")
-        self.start_muffin()
-        if self.with_tray:
-            self.start_tray()
-
-    def start_muffin(self):
-        self.muffin = self.spawn(["muffin", "--replace"], env=self.env(PATH=f"{self.tmp / 'bin'}:{os.environ['PATH']}"))
-        wait_for(lambda: self.owned(self.service[0]), 30, "muffin's display configuration")
+        super().setup()
+        self.start_settings()
 
     def env(self, **extra):
-        return {**super().env(), "HOME": str(self.tmp / "home"), "XDG_RUNTIME_DIR": str(self.tmp / "run"),
-                "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}", "XDG_CURRENT_DESKTOP": "X-Cinnamon",
-                **extra}
+        return super().env(PATH=f"{self.tmp / 'bin'}:{os.environ['PATH']}", **extra)
 
     def display_config(self, method, *args):
         return self.gdbus(*self.service, f"{self.service[0]}.{method}", *args)
@@ -526,42 +552,6 @@ exit 5
         asked = wait_for(lambda: (self.tmp / "asked").exists() and (self.tmp / "asked").read_text(), 10, "the question")
         (self.tmp / "answer").write_text(str(answer))
         return asked
-
-
-class DesktopSession(XorgSession):
-    """A desktop's settings daemon on the Xorg server, in a session bus and HOME of their own, with a tray host;
-    velmora runs as on that desktop (XDG_CURRENT_DESKTOP). The daemon applies the desktop's stored display
-    configuration as it starts (at log-in): xfsettingsd from Xfce's store (xfconfd, started on the session bus
-    when first asked), mate-settings-daemon from ~/.config/monitors.xml."""
-
-    DAEMONS = {"XFCE": (["xfsettingsd", "--replace", "--no-daemon"], "org.xfce.SettingsDaemon"),
-               "MATE": (["mate-settings-daemon"], "org.mate.SettingsDaemon")}
-
-    def __init__(self, name, outputs, desktop):
-        super().__init__(name, outputs)
-        self.desktop, self.kind = desktop, desktop.lower()
-
-    def setup(self):
-        super().setup()
-        (self.tmp / "home/.config").mkdir(parents=True)
-        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'bus'}"])
-        wait_for(lambda: (self.tmp / "bus").exists(), 10, "the session bus")
-        self.start_tray()
-
-    def env(self, **extra):
-        return {**super().env(), "HOME": str(self.tmp / "home"), "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}",
-                "XDG_CURRENT_DESKTOP": self.desktop, **extra}
-
-    def start_settings(self):
-        command, name = self.DAEMONS[self.desktop]
-        self.settings = self.spawn(command)
-        wait_for(lambda: self.owned(name), 10, command[0])
-
-    def displays(self, prop):
-        """A property of Xfce's channel "displays"; None where it does not exist."""
-        res = subprocess.run(["xfconf-query", "-c", "displays", "-p", prop], env=self.env(), capture_output=True,
-                             text=True)
-        return res.stdout.strip() if res.returncode == 0 else None
 
 
 # ------------------------------------------------------------------ velmora on GNOME (Wayland)

@@ -130,10 +130,10 @@ def test_cinnamon():
         stored = c.tmp / "home/.config/cinnamon-monitors.xml"
         wait_for(lambda: stored.exists() and "<width>800</width>" in stored.read_text(), 10, "the stored configuration")
         log("stored:", re.sub(r"\s+", " ", stored.read_text()))
-        stop(c.muffin)  # the next log-in: the server at another mode, a new muffin
+        stop(c.settings)  # the next log-in: the server at another mode, a new muffin
         c.run("xrandr", "--output", "DUMMY0", "--mode", "1280x1024", "--pos", "0x0", "--output", "DUMMY1", "--pos",
               "1280x0")
-        c.start_muffin()
+        c.start_settings()
         wait_for(lambda: c.layout()[0] == "DUMMY0 800x600+0+0", 10, "the stored mode applied by a new muffin")
         log(f"after a new muffin: {c.layout()}")
 

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "current_desktop.h"
+
 namespace linuxp {
 
 struct DisplayConfigService {
@@ -33,21 +35,6 @@ inline const DisplayConfigService kCinnamonDisplayConfig{"CINNAMON",
 inline const DisplayConfigService* const kDisplayConfigServices[] = {&kGnomeDisplayConfig,
                                                                      &kCinnamonDisplayConfig};
 
-// Whether XDG_CURRENT_DESKTOP ("ubuntu:GNOME", "X-Cinnamon", ...) names the service's desktop.
-inline bool NamesDesktop(std::string_view currentDesktop, const DisplayConfigService& service) {
-  std::string upper(currentDesktop);
-  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  size_t start = 0;
-  while (start <= upper.size()) {
-    size_t end = upper.find(':', start);
-    if (end == std::string::npos) end = upper.size();
-    const std::string_view entry = std::string_view(upper).substr(start, end - start);
-    if (entry == service.desktop || entry == std::string("X-") + service.desktop) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
 // The service velmora uses among those that own their name (owned[i] for kDisplayConfigServices[i]): the
 // one of the desktop XDG_CURRENT_DESKTOP names, else the first; null when none does.
 inline const DisplayConfigService* ChooseDisplayConfig(const std::vector<bool>& owned,
@@ -55,7 +42,7 @@ inline const DisplayConfigService* ChooseDisplayConfig(const std::vector<bool>& 
   const DisplayConfigService* first = nullptr;
   for (size_t i = 0; i < owned.size() && i < std::size(kDisplayConfigServices); ++i) {
     if (!owned[i]) continue;
-    if (NamesDesktop(currentDesktop, *kDisplayConfigServices[i])) return kDisplayConfigServices[i];
+    if (NamesDesktop(currentDesktop, kDisplayConfigServices[i]->desktop)) return kDisplayConfigServices[i];
     if (!first) first = kDisplayConfigServices[i];
   }
   return first;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "current_desktop.h"
+
 namespace linuxp {
 
 struct KeptMode {
@@ -23,12 +25,10 @@ struct KeptMode {
 enum class ChoiceKeeper { kXfconf, kMateMonitors, kDesktop, kVelmora };
 
 inline ChoiceKeeper WhoKeepsChoice(std::string_view currentDesktop) {
-  std::string upper(currentDesktop);
-  for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-  if (upper.find("XFCE") != std::string::npos) return ChoiceKeeper::kXfconf;
-  if (upper.find("MATE") != std::string::npos) return ChoiceKeeper::kMateMonitors;
+  if (NamesDesktop(currentDesktop, "XFCE")) return ChoiceKeeper::kXfconf;
+  if (NamesDesktop(currentDesktop, "MATE")) return ChoiceKeeper::kMateMonitors;
   for (const char* desktop : {"GNOME", "CINNAMON", "KDE", "LXQT", "BUDGIE", "UNITY"})
-    if (upper.find(desktop) != std::string::npos) return ChoiceKeeper::kDesktop;
+    if (NamesDesktop(currentDesktop, desktop)) return ChoiceKeeper::kDesktop;
   return ChoiceKeeper::kVelmora;
 }
 
