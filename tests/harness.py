@@ -554,6 +554,53 @@ exit 5
         return asked
 
 
+
+class KdeSession(DesktopSession):
+    """KDE's display daemon (KScreen, a module of kded5) as the session's daemon (see DesktopSession): it applies
+    the configuration it stored for these outputs as it starts, else its own ideal one, and stores every change
+    of the outputs. It waits for the machine's power service (UPower, on the system bus) to tell it whether this
+    is a laptop: a stand-in on a system bus of the session's own says it is not."""
+
+    UPOWER = ("from gi.repository import Gio, GLib\n"
+              "xml = \"<node><interface name='org.freedesktop.UPower'><property name='LidIsPresent' type='b' "
+              "access='read'/><property name='LidIsClosed' type='b' access='read'/></interface></node>\"\n"
+              "Gio.bus_own_name(Gio.BusType.SYSTEM, 'org.freedesktop.UPower', 0, lambda c, n: c.register_object("
+              "'/org/freedesktop/UPower', Gio.DBusNodeInfo.new_for_xml(xml).interfaces[0], None, "
+              "lambda *a: GLib.Variant('b', False), None), None, None)\nGLib.MainLoop().run()")
+
+    def __init__(self, name, outputs):
+        super().__init__(name, outputs, "KDE")
+
+    def setup(self):
+        super().setup()
+        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'sysbus'}"])
+        wait_for(lambda: (self.tmp / "sysbus").exists(), 10, "the system bus")
+        self.spawn(["/usr/bin/python3", "-c", self.UPOWER])
+
+    def env(self, **extra):
+        return super().env(DBUS_SYSTEM_BUS_ADDRESS=f"unix:path={self.tmp / 'sysbus'}", **extra)
+
+    def start_settings(self):
+        """kded5 with KScreen's module, as Plasma loads it at log-in; returns once KScreen has applied its
+        configuration and stored what it then sees, as it does at every start."""
+        written = lambda: max((f.stat().st_mtime_ns for f in self.store().rglob("*")), default=0)  # noqa: E731
+        before = written()
+        if self.owned("org.kde.KScreen"):  # its backend, started over the bus, ends with the last log-in's session
+            os.kill(int(re.search(r"uint32 (\d+)", self.gdbus("org.freedesktop.DBus", "/", "org.freedesktop.DBus."
+                                                               "GetConnectionUnixProcessID", "org.kde.KScreen"))[1]), 15)
+            wait_for(lambda: not self.owned("org.kde.KScreen"), 10, "the end of KScreen's backend")
+        self.settings = self.spawn(["kded5"])
+        wait_for(lambda: self.owned("org.kde.kded5"), 30, "kded5")
+        self.gdbus("org.kde.kded5", "/kded", "org.kde.kded5.loadModule", "kscreen")
+        wait_for(lambda: written() > before, 10, "KScreen's start")
+
+    def store(self):
+        return self.tmp / "home/.local/share/kscreen"
+
+    def stored(self):
+        """Every file of KScreen's store: {path in the store: contents}."""
+        return {str(f.relative_to(self.store())): f.read_text() for f in self.store().rglob("*") if f.is_file()}
+
 # ------------------------------------------------------------------ velmora on GNOME (Wayland)
 
 # The modes of every dummy monitor: four modes, three sizes.

@@ -17,6 +17,7 @@
 #include "app/exit_status.h"
 #include "displayconfig/display_config_settings.h"
 #include "gnome/gnome_system_calls.h"
+#include "kde/kscreen_store.h"
 #include "kept_mode_settings.h"
 #include "mate/mate_monitors_file.h"
 #include "qt/about_dialog.h"
@@ -78,8 +79,10 @@ int main(int argc, char** argv) {
     gnomeSystem.emplace(bus);
   else
     xSystem.emplace(x.get());
-  // Where neither the desktop's display service nor a settings daemon keeps the choice, velmora does.
+  // Where neither the desktop's display service nor a settings daemon keeps the choice, velmora does; on KDE
+  // the daemon keeps every change, and a switch for the session only is taken back from its store.
   std::optional<linuxp::KeptModeSettings> keptMode;
+  std::optional<linuxp::KScreenSessionOnly> kscreen;
   const linuxp::ChoiceKeeper keeper =
       linuxp::WhoKeepsChoice(qEnvironmentVariable("XDG_CURRENT_DESKTOP").toStdString());
   if (!busConfig && keeper == linuxp::ChoiceKeeper::kVelmora) keptMode.emplace(*xDisplay);
@@ -87,8 +90,10 @@ int main(int argc, char** argv) {
     keptMode.emplace(*xDisplay, [&] { return linuxp::StoreInXfconf(bus, xDisplay->Outputs()); });
   if (!busConfig && keeper == linuxp::ChoiceKeeper::kMateMonitors)
     keptMode.emplace(*xDisplay, [&] { return linuxp::StoreInMateMonitors(xDisplay->Outputs()); });
+  if (!busConfig && keeper == linuxp::ChoiceKeeper::kKScreen) kscreen.emplace(*xDisplay, bus);
   DisplaySettings& display = busConfig  ? static_cast<DisplaySettings&>(*busDisplay)
                              : keptMode ? static_cast<DisplaySettings&>(*keptMode)
+                             : kscreen  ? static_cast<DisplaySettings&>(*kscreen)
                                         : *xDisplay;
   SystemCalls& system = gnomeServices ? static_cast<SystemCalls&>(*gnomeSystem) : *xSystem;
   linuxp::QtGuiRuntime runtime(arguments, gui);
@@ -153,6 +158,7 @@ int main(int argc, char** argv) {
   if (busConfig) busDisplay->SetMethod(linuxp::displayconfig::Method::kPersistent);
   // Still here, so resident: the GUI, the icon and the event loop.
   gui.Ensure();
+  if (kscreen) kscreen->SetKeeping(true);
   if (keptMode) {
     keptMode->SetKeeping(true);  // a choice from the menu, from now on
     keptMode->ApplyKept();       // started at log-in: the choice kept last time

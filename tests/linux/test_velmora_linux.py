@@ -15,7 +15,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1]))
-from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, CinnamonSession, DesktopSession, GnomeSession, X11Session, XorgSession, stop, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
+from harness import LINUX_BUILD, MENU_COMMANDS, REPO, VELMORA, CinnamonSession, DesktopSession, GnomeSession, KdeSession, X11Session, XorgSession, stop, check, check_equal, check_icon, check_no_build_path, log, main, selectable, source_date, wait_for  # noqa
 
 BUILD = REPO / "build" / "linux"
 
@@ -205,6 +205,25 @@ def test_xfce_and_mate_keep_the_choice():
         log_in_again(x)
         wait_for(lambda: x.layout()[0] == "DUMMY0 800x600+0+0", 10, "the mode MATE's settings wrote")
 
+
+
+def test_kde_keeps_every_change_but_a_switch_for_the_session():
+    """On KDE its display daemon stores every change of the outputs, a choice from velmora's menu too, and applies
+    it at the next log-in, so velmora keeps none; a switch for the session ("/s") is taken back out of its store."""
+    with KdeSession("kde", ["DUMMY0 1280x1024+0+0", "DUMMY1 1280x1024+1280+0"]) as x:
+        x.start_settings()
+        x.start()
+        x.choose("1024x768ピクセル\t32ビット")
+        wait_for(lambda: '"width": 1024' in str(x.stored()), 10, "KScreen to store the choice")
+        log_in_again(x)
+        wait_for(lambda: x.layout()[0] == "DUMMY0 1024x768+0+0", 10, "the choice at the next log-in")
+        check(not (x.tmp / "home/.config/velmora/velmora.conf").exists(), "velmora kept a store of its own")
+        time.sleep(1)  # KScreen stores a change 0.3 s after the outputs settle, what it applied at log-in too
+        kept = x.stored()
+        check_equal(x.run_velmora("/s", "800,600,32")[0], 0, "/s 800,600,32")
+        check_equal(x.layout()[0], "DUMMY0 800x600+0+0", "the switch for the session")
+        time.sleep(3)  # as long as KScreen may take to store it when the machine is busy
+        check(x.stored() == kept, "KScreen's store kept the switch for the session")
 
 def test_menu_follows_the_display():
     """Modes added to and taken from the output while velmora runs (they leave the screen's size alone): the menu

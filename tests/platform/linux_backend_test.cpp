@@ -17,6 +17,7 @@
 #include "platform/linux/rules/mate_monitors.h"
 #include "platform/linux/rules/mode_record.h"
 #include "platform/linux/rules/monitor_layout.h"
+#include "platform/linux/rules/store_put_back.h"
 #include "platform/linux/rules/target_output.h"
 #include "platform/linux/rules/xfce_displays.h"
 
@@ -83,10 +84,11 @@ TEST(StoresChoice, OnlyWhereTheDesktopAsksToKeepIt) {
 }
 
 TEST(KeptMode, OnlyWhereTheDesktopKeepsNoneAppliedAtStartDroppedWhenReplaced) {
-  for (const char* desktop : {"GNOME", "X-Cinnamon", "KDE", "LXQt", "Budgie:GNOME"})
+  for (const char* desktop : {"GNOME", "X-Cinnamon", "LXQt", "Budgie:GNOME"})
     EXPECT_EQ(WhoKeepsChoice(desktop), ChoiceKeeper::kDesktop) << desktop;
   EXPECT_EQ(WhoKeepsChoice("XFCE"), ChoiceKeeper::kXfconf);
   EXPECT_EQ(WhoKeepsChoice("MATE"), ChoiceKeeper::kMateMonitors);
+  EXPECT_EQ(WhoKeepsChoice("KDE"), ChoiceKeeper::kKScreen);
   for (const char* desktop : {"", "i3", "openbox"})
     EXPECT_EQ(WhoKeepsChoice(desktop), ChoiceKeeper::kVelmora) << desktop;
   const KeptMode kept{800, 600, 60};
@@ -308,3 +310,20 @@ TEST(Describe, PrintsTheConfigurationAsGdbusWould) {
 }
 
 }  // namespace
+
+TEST(StorePutBack, TheDaemonsWritesUndoneOnceItIsQuiet) {
+  const StoreFiles before{{"a1", "1024x768"}, {"outputs/o1", "x"}};
+  const StoreRepair repair = PutBack(before, {{"a1", "800x600"}, {"outputs/o1", "x"}, {"b2", "new set"}});
+  EXPECT_EQ(repair.write, (StoreFiles{{"a1", "1024x768"}}));
+  EXPECT_EQ(repair.remove, std::vector<std::string>{"b2"});
+  EXPECT_EQ(PutBack(before, {}).write, before);  // removed by the daemon: written again
+  EXPECT_TRUE(PutBack(before, before).write.empty());
+  // clang-format off
+  struct { int elapsed; std::optional<int> lastWrite; bool now; } rows[] = {
+      {400, std::nullopt, false}, {kStoreWaitMs, std::nullopt, true},  // never written: nothing to wait for
+      {1200, 300, false}, {1300, 300, true}, {4500, 3900, false}, {4900, 3900, true}};  // quiet after a write
+  // clang-format on
+  for (const auto& row : rows)
+    EXPECT_EQ(PutBackNow(row.elapsed, row.lastWrite), row.now)
+        << row.elapsed << " " << row.lastWrite.value_or(-1);
+}

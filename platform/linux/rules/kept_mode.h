@@ -18,16 +18,18 @@ struct KeptMode {
 
 // Who keeps a choice from the menu on an X11 desktop, told from XDG_CURRENT_DESKTOP: Xfce's settings store,
 // which xfsettingsd applies at log-in; MATE's monitors.xml, which its settings daemon applies at log-in (an
-// outside change it never writes there itself); the desktop itself where it keeps and applies a display
-// configuration of its own that velmora does not write (KDE's settings daemon, LXQt's monitor settings,
-// Budgie and Unity through GNOME's daemon); velmora elsewhere (a window manager without a display daemon).
-// Two stores never disagree: where the desktop keeps one, velmora keeps none.
-enum class ChoiceKeeper { kXfconf, kMateMonitors, kDesktop, kVelmora };
+// outside change it never writes there itself); KDE's display daemon, which writes every change of the
+// outputs into its store itself, a switch for the session only too; the desktop itself where it keeps and
+// applies a display configuration of its own that velmora does not write (LXQt's monitor settings, Budgie and
+// Unity through GNOME's daemon); velmora elsewhere (a window manager without a display daemon). Two stores
+// never disagree: where the desktop keeps one, velmora keeps none.
+enum class ChoiceKeeper { kXfconf, kMateMonitors, kKScreen, kDesktop, kVelmora };
 
 inline ChoiceKeeper WhoKeepsChoice(std::string_view currentDesktop) {
   if (NamesDesktop(currentDesktop, "XFCE")) return ChoiceKeeper::kXfconf;
   if (NamesDesktop(currentDesktop, "MATE")) return ChoiceKeeper::kMateMonitors;
-  for (const char* desktop : {"GNOME", "CINNAMON", "KDE", "LXQT", "BUDGIE", "UNITY"})
+  if (NamesDesktop(currentDesktop, "KDE")) return ChoiceKeeper::kKScreen;
+  for (const char* desktop : {"GNOME", "CINNAMON", "LXQT", "BUDGIE", "UNITY"})
     if (NamesDesktop(currentDesktop, desktop)) return ChoiceKeeper::kDesktop;
   return ChoiceKeeper::kVelmora;
 }
