@@ -9,6 +9,7 @@ import functools
 import json
 import os
 import re
+import shlex
 import shutil
 import subprocess
 import sys
@@ -326,11 +327,23 @@ class X11Session(Session):
                     "--transparent", "false", "--tint", "0xd4d0c8", "--SetDockType", "true"])
         wait_for(lambda: self.shown("trayer"), 10, "the tray host")
 
-    def start(self, *args, **env):
-        """Starts velmora with the reader preloaded; its process."""
-        reader = LINUX_BUILD / "menu_reader.so"
-        self.velmora = self.spawn([VELMORA, *args], env=self.env(**{"LD_PRELOAD": str(reader), **env}))
+    def start(self, *args, command=None, **env):
+        """Starts velmora (or `command`, which finds the build's velmora first on PATH) with the reader preloaded;
+        its process."""
+        env = self.env(**{"LD_PRELOAD": str(LINUX_BUILD / "menu_reader.so"), **env})
+        env["PATH"] = f"{VELMORA.parent}:{env['PATH']}"
+        self.velmora = self.spawn(command or [VELMORA, *args], env=env)
         return self.velmora
+
+    def autostart(self):
+        """Starts velmora as a log-in does, from the autostart entry README has the user copy into
+        ~/.config/autostart (the package's menu entry); its process."""
+        folder = self.tmp / "home/.config/autostart"
+        if not folder.exists():
+            folder.mkdir(parents=True)
+            shutil.copy(REPO / "platform/linux/package/velmora.desktop", folder)
+        return self.start(command=shlex.split(re.search(r"^Exec=(.+)$", (folder / "velmora.desktop").read_text(),
+                                                        re.M)[1]))
 
     def run_velmora(self, *args, env=None):
         """Runs velmora to its end: (exit status, standard error)."""
@@ -425,6 +438,53 @@ class X11Session(Session):
 
 
 
+class NotifierHost:
+    """A session whose panel shows velmora's icon as a StatusNotifierItem: the test reads and clicks its menu over
+    D-Bus as the panel does (com.canonical.dbusmenu)."""
+
+    def start_host(self):
+        """A bare StatusNotifierWatcher, and a host registered with it."""
+        self.spawn(["status-notifier-watcher"])
+        wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the StatusNotifierWatcher")
+        self.gdbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                   "org.kde.StatusNotifierWatcher.RegisterStatusNotifierHost", "org.kde.StatusNotifierHost-velmora")
+
+    def find_item(self):
+        """Waits for velmora's StatusNotifierItem; its bus name."""
+        self.item = wait_for(lambda: re.findall(r"'([^'@]+)", self.gdbus(
+            "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+            "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")), 20, "the StatusNotifierItem")[0]
+        return self.item
+
+    def menu_items(self, about_to_show=True):
+        """The item's menu as a panel reads it (AboutToShow, unless the panel has just asked itself, then GetLayout):
+        [(id, caption)], caption "-" for a separator and "* " before a ticked one."""
+        if about_to_show:
+            self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.AboutToShow", "0")
+        items = []
+        for number, props in re.findall(r"<\((\d+), \{(.*?)\}, @av \[\]\)>",
+                                         self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.GetLayout", "0",
+                                                    "-1", "[]")):
+            label = re.search(r"'label': <'(.*?)'>", props)
+            caption = label[1].replace("\\t", "\t") if label else "-"
+            items.append((int(number), ("* " if "'toggle-state': <1>" in props else "") + caption))
+        return items
+
+    def menu(self):
+        return [caption for _, caption in self.menu_items()]
+
+    def choose(self, text):
+        """Clicks the menu item of that caption, as a panel does (Event "clicked")."""
+        number = next(n for n, caption in self.menu_items() if caption.removeprefix("* ") == text)
+        self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.Event", str(number), "clicked", "<0>", "0")
+
+    def tip(self):
+        """The item's tooltip text."""
+        return re.search(r"\[\], '(.*?)', ''\)", self.gdbus(
+            self.item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierItem",
+            "ToolTip"))[1]
+
+
 class XorgSession(X11Session):
     """A real Xorg server with the dummy video driver: outputs DUMMY0 (the primary) to DUMMY15, each of `outputs`
     ("NAME WxH+X+Y") shown at that size and place, the others off; no tray."""
@@ -471,9 +531,9 @@ def display_state(state):
     return " ".join(logical) + " layout " + re.search(r"'layout-mode': <uint32 (\d)>", state)[1]
 
 
-class DesktopSession(XorgSession):
-    """A desktop's settings daemon on the Xorg server, in a session bus and HOME of their own, with a tray host;
-    velmora runs as on that desktop (XDG_CURRENT_DESKTOP). The daemon applies the desktop's stored display
+class DesktopSession(NotifierHost, XorgSession):
+    """A desktop's settings daemon on the Xorg server, in a session bus and HOME of their own, with a panel's
+    StatusNotifierItem host unless tray=False; velmora runs as on that desktop (XDG_CURRENT_DESKTOP). The daemon applies the desktop's stored display
     configuration as it starts (at log-in): xfsettingsd from Xfce's store (xfconfd, started on the session bus
     when first asked), mate-settings-daemon from ~/.config/monitors.xml, Cinnamon's window manager muffin from
     ~/.config/cinnamon-monitors.xml."""
@@ -492,7 +552,13 @@ class DesktopSession(XorgSession):
         self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'bus'}"])
         wait_for(lambda: (self.tmp / "bus").exists(), 10, "the session bus")
         if self.with_tray:
-            self.start_tray()
+            self.start_host()
+
+    def start(self, *args, **env):
+        proc = super().start(*args, **env)
+        if self.with_tray:
+            self.find_item()
+        return proc
 
     def env(self, **extra):
         return {**super().env(), "HOME": str(self.tmp / "home"), "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}",
@@ -601,13 +667,14 @@ class KdeSession(DesktopSession):
         """Every file of KScreen's store: {path in the store: contents}."""
         return {str(f.relative_to(self.store())): f.read_text() for f in self.store().rglob("*") if f.is_file()}
 
+
 # ------------------------------------------------------------------ velmora on GNOME (Wayland)
 
 # The modes of every dummy monitor: four modes, three sizes.
 GNOME_MODES = "1280x1024@60:1280x1024@75:1024x768@60:800x600@60"
 
 
-class GnomeSession(X11Session):
+class GnomeSession(NotifierHost, X11Session):
     """A GNOME session nested on the Xvfb, Wayland only: private HOME (with .config), XDG_RUNTIME_DIR, session
     bus and, for GNOME Shell, system bus; GNOME Shell (shell=True) with its AppIndicator extension showing tray
     icons in its panel, or plain mutter with that many dummy monitors and a bare StatusNotifierWatcher with a host
@@ -651,13 +718,6 @@ class GnomeSession(X11Session):
         elif self.host:
             self.start_host()
 
-    def start_host(self):
-        """A bare StatusNotifierWatcher, and a host registered with it."""
-        self.spawn(["status-notifier-watcher"])
-        wait_for(lambda: self.owned("org.kde.StatusNotifierWatcher"), 10, "the StatusNotifierWatcher")
-        self.gdbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
-                   "org.kde.StatusNotifierWatcher.RegisterStatusNotifierHost", "org.kde.StatusNotifierHost-velmora")
-
     def env(self, **extra):
         """The session's environment; DISPLAY=None leaves the Xvfb out (velmora's own environment)."""
         env = {**super().env(), "HOME": str(self.tmp / "home"), "XDG_RUNTIME_DIR": str(self.tmp / "run"),
@@ -676,9 +736,7 @@ class GnomeSession(X11Session):
             wait_for(lambda: b"no system tray" in (self.tmp / "programs.log").read_bytes(), 10, "velmora to miss a host")
             before = self.connections(proc.pid)
             self.start_host()
-        self.item = wait_for(lambda: re.findall(r"'([^'@]+)", self.gdbus(
-            "org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
-            "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")), 20, "the StatusNotifierItem")[0]
+        self.find_item()
         if not self.host:  # the same process on a bus connection of its own: started afresh
             check(self.item not in before and self.item in self.connections(proc.pid), f"no restart: {before}")
         return proc
@@ -707,33 +765,6 @@ class GnomeSession(X11Session):
     def layout(self):
         return display_state(self.display_config("GetCurrentState"))
 
-    def menu_items(self, about_to_show=True):
-        """The item's menu as a panel reads it (AboutToShow, unless the panel has just asked itself, then GetLayout):
-        [(id, caption)], caption "-" for a separator and "* " before a ticked one."""
-        if about_to_show:
-            self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.AboutToShow", "0")
-        items = []
-        for number, props in re.findall(r"<\((\d+), \{(.*?)\}, @av \[\]\)>",
-                                         self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.GetLayout", "0",
-                                                    "-1", "[]")):
-            label = re.search(r"'label': <'(.*?)'>", props)
-            caption = label[1].replace("\\t", "\t") if label else "-"
-            items.append((int(number), ("* " if "'toggle-state': <1>" in props else "") + caption))
-        return items
-
-    def menu(self):
-        return [caption for _, caption in self.menu_items()]
-
-    def choose(self, text):
-        """Clicks the menu item of that caption, as a panel does (Event "clicked")."""
-        number = next(n for n, caption in self.menu_items() if caption.removeprefix("* ") == text)
-        self.gdbus(self.item, "/MenuBar", "com.canonical.dbusmenu.Event", str(number), "clicked", "<0>", "0")
-
-    def tip(self):
-        """The item's tooltip text."""
-        return re.search(r"\[\], '(.*?)', ''\)", self.gdbus(
-            self.item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties.Get", "org.kde.StatusNotifierItem",
-            "ToolTip"))[1]
 
 
 # ------------------------------------------------------------------ running tests

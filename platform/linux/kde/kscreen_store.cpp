@@ -50,8 +50,10 @@ bool Write(const StoreRepair& repair) {
 bool DaemonRuns(const QDBusConnection& bus) {
   for (const char* name : {"org.kde.kded5", "org.kde.kded6"}) {
     const QString host = QString::fromLatin1(name);
-    const QDBusMessage reply = bus.call(
-        QDBusMessage::createMethodCall(host, QStringLiteral("/kded"), host, QStringLiteral("loadedModules")));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(host, QStringLiteral("/kded"), host, QStringLiteral("loadedModules"));
+    call.setAutoStartService(false);  // asks the one running; never starts one
+    const QDBusMessage reply = bus.call(call);
     if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
         reply.arguments().first().toStringList().contains(QStringLiteral("kscreen")))
       return true;
