@@ -309,9 +309,7 @@ TEST(Describe, PrintsTheConfigurationAsGdbusWould) {
   EXPECT_EQ(layout::Describe({}), "[] {}");
 }
 
-}  // namespace
-
-TEST(StorePutBack, TheDaemonsWritesUndoneOnceItIsQuiet) {
+TEST(StorePutBack, TheDaemonsWriteUndoneOnceItIsQuiet) {
   const StoreFiles before{{"a1", "1024x768"}, {"outputs/o1", "x"}};
   const StoreRepair repair = PutBack(before, {{"a1", "800x600"}, {"outputs/o1", "x"}, {"b2", "new set"}});
   EXPECT_EQ(repair.write, (StoreFiles{{"a1", "1024x768"}}));
@@ -327,3 +325,5 @@ TEST(StorePutBack, TheDaemonsWritesUndoneOnceItIsQuiet) {
     EXPECT_EQ(PutBackNow(row.elapsed, row.lastWrite), row.now)
         << row.elapsed << " " << row.lastWrite.value_or(-1);
 }
+
+}  // namespace
