@@ -163,6 +163,19 @@ class Session:
         return self.run("gdbus", "call", "--session", "--dest", dest, "--object-path", path, "--method", method,
                         "--", *args).strip()
 
+    def start_bus(self, name):
+        """A D-Bus daemon of the session's own, listening at tmp/NAME."""
+        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / name}"])
+        wait_for(lambda: (self.tmp / name).exists(), 10, f"the bus at {name}")
+
+    def pid_of(self, name):
+        """The id of the process that owns the bus name; None once nobody does."""
+        res = subprocess.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/",
+                              "--method", "org.freedesktop.DBus.GetConnectionUnixProcessID", name], env=self.env(),
+                             capture_output=True, text=True)
+        found = re.search(r"uint32 (\d+)", res.stdout)
+        return int(found[1]) if found else None
+
     def owned(self, name):
         res = subprocess.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/",
                               "--method", "org.freedesktop.DBus.NameHasOwner", name], env=self.env(),
@@ -436,8 +449,6 @@ class X11Session(Session):
         x11.XSync(dpy, 0)
 
 
-
-
 class NotifierHost:
     """A session whose panel shows velmora's icon as a StatusNotifierItem: the test reads and clicks its menu over
     D-Bus as the panel does (com.canonical.dbusmenu)."""
@@ -494,8 +505,8 @@ class XorgSession(X11Session):
         self.outputs = outputs
 
     def server(self, write_fd):
-        return ["Xorg", "-displayfd", str(write_fd), "-config", str(REPO / "tests/linux/xorg-dummy.conf"), "-noreset", "-nolisten",
-                "tcp", "-logfile", str(self.tmp / "xorg.log"), "-novtswitch", "-sharevts"]
+        return ["Xorg", "-displayfd", str(write_fd), "-config", str(REPO / "tests/linux/xorg-dummy.conf"), "-noreset",
+                "-nolisten", "tcp", "-logfile", str(self.tmp / "xorg.log"), "-novtswitch", "-sharevts"]
 
     def setup(self):
         for output in self.outputs:
@@ -509,7 +520,8 @@ class XorgSession(X11Session):
         """"NAME WxH+X+Y" of every output that shows something, and the screen's "WxH" last."""
         shown = self.run("xrandr")
         outputs = re.findall(r"^(\w+) connected (?:primary )?(\d+x\d+\+\d+\+\d+)", shown, re.M)
-        return [f"{name} {place}" for name, place in outputs] + ["x".join(re.findall(r"current (\d+) x (\d+)", shown)[0])]
+        screen = "x".join(re.findall(r"current (\d+) x (\d+)", shown)[0])
+        return [f"{name} {place}" for name, place in outputs] + [screen]
 
 
 def display_state(state):
@@ -533,7 +545,8 @@ def display_state(state):
 
 class DesktopSession(NotifierHost, XorgSession):
     """A desktop's settings daemon on the Xorg server, in a session bus and HOME of their own, with a panel's
-    StatusNotifierItem host unless tray=False; velmora runs as on that desktop (XDG_CURRENT_DESKTOP). The daemon applies the desktop's stored display
+    StatusNotifierItem host unless tray=False; velmora runs as on that desktop (XDG_CURRENT_DESKTOP; "" for a
+    window manager without a display daemon, where none runs). The daemon applies the desktop's stored display
     configuration as it starts (at log-in): xfsettingsd from Xfce's store (xfconfd, started on the session bus
     when first asked), mate-settings-daemon from ~/.config/monitors.xml, Cinnamon's window manager muffin from
     ~/.config/cinnamon-monitors.xml."""
@@ -544,13 +557,12 @@ class DesktopSession(NotifierHost, XorgSession):
 
     def __init__(self, name, outputs, desktop, tray=True):
         super().__init__(name, outputs)
-        self.desktop, self.kind, self.with_tray = desktop, desktop.lower(), tray
+        self.desktop, self.kind, self.with_tray = desktop, desktop.lower() or "plain", tray
 
     def setup(self):
         super().setup()
         (self.tmp / "home/.config").mkdir(parents=True)
-        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'bus'}"])
-        wait_for(lambda: (self.tmp / "bus").exists(), 10, "the session bus")
+        self.start_bus("bus")
         if self.with_tray:
             self.start_host()
 
@@ -561,8 +573,8 @@ class DesktopSession(NotifierHost, XorgSession):
         return proc
 
     def env(self, **extra):
-        return {**super().env(), "HOME": str(self.tmp / "home"), "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}",
-                "XDG_CURRENT_DESKTOP": self.desktop, **extra}
+        return {**super().env(), "HOME": str(self.tmp / "home"),
+                "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.tmp / 'bus'}", "XDG_CURRENT_DESKTOP": self.desktop, **extra}
 
     def start_settings(self):
         command, name = self.DAEMONS[self.desktop]
@@ -620,7 +632,6 @@ exit 5
         return asked
 
 
-
 class KdeSession(DesktopSession):
     """KDE's display daemon (KScreen, a module of kded5) as the session's daemon (see DesktopSession): it applies
     the configuration it stored for these outputs as it starts, else its own ideal one, and stores every change
@@ -639,8 +650,7 @@ class KdeSession(DesktopSession):
 
     def setup(self):
         super().setup()
-        self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / 'sysbus'}"])
-        wait_for(lambda: (self.tmp / "sysbus").exists(), 10, "the system bus")
+        self.start_bus("sysbus")
         self.spawn(["/usr/bin/python3", "-c", self.UPOWER])
 
     def env(self, **extra):
@@ -652,8 +662,7 @@ class KdeSession(DesktopSession):
         written = lambda: max((f.stat().st_mtime_ns for f in self.store().rglob("*")), default=0)  # noqa: E731
         before = written()
         if self.owned("org.kde.KScreen"):  # its backend, started over the bus, ends with the last log-in's session
-            os.kill(int(re.search(r"uint32 (\d+)", self.gdbus("org.freedesktop.DBus", "/", "org.freedesktop.DBus."
-                                                               "GetConnectionUnixProcessID", "org.kde.KScreen"))[1]), 15)
+            os.kill(self.pid_of("org.kde.KScreen"), 15)
             wait_for(lambda: not self.owned("org.kde.KScreen"), 10, "the end of KScreen's backend")
         self.settings = self.spawn(["kded5"])
         wait_for(lambda: self.owned("org.kde.kded5"), 30, "kded5")
@@ -698,9 +707,7 @@ class GnomeSession(NotifierHost, X11Session):
         (self.tmp / "home/.config").mkdir(parents=True)
         (self.tmp / "run").mkdir(mode=0o700)
         for bus in ("sysbus", "bus") if self.shell else ("bus",):  # GNOME Shell's login code needs a system bus
-            self.spawn(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={self.tmp / bus}"])
-        wait_for(lambda: (self.tmp / "bus").exists() and (not self.shell or (self.tmp / "sysbus").exists()), 10,
-                 "the buses")
+            self.start_bus(bus)
         if self.shell and self.host:
             self.run("gsettings", "set", "org.gnome.shell", "enabled-extensions", "['ubuntu-appindicators@ubuntu.com']")
         if self.fractional:
@@ -744,10 +751,7 @@ class GnomeSession(NotifierHost, X11Session):
     def connections(self, pid):
         """The unique names on the session bus of the process with that id."""
         names = re.findall(r"'(:[\d.]+)'", self.gdbus("org.freedesktop.DBus", "/", "org.freedesktop.DBus.ListNames"))
-        return {n for n in names if f"(uint32 {pid},)" == subprocess.run(
-            ["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path", "/", "--method",
-             "org.freedesktop.DBus.GetConnectionUnixProcessID", n], env=self.env(), capture_output=True,
-            text=True).stdout.strip()}
+        return {n for n in names if self.pid_of(n) == pid}
 
     def run_velmora(self, *args, env=None):
         return super().run_velmora(*args, env=env or self.env(DISPLAY=None))

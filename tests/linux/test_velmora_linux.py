@@ -83,7 +83,9 @@ def test_several_monitors():
     with XorgSession("half-way", MONITORS[1][1]) as x:
         before = x.layout()
         proc = x.start("/s1024,768,32", LD_PRELOAD=spy, VELMORA_FAIL_CRTC_CALL="2")  # the second output's move
-        check_equal(wait_for(lambda: x.ask().get("box"), 10, "the refused-mode box"), "失敗しました。\nthe X server refused the change; every output is as it was", "the box of a switch that failed half-way")
+        check_equal(wait_for(lambda: x.ask().get("box"), 10, "the refused-mode box"),
+                    "失敗しました。\nthe X server refused the change; every output is as it was",
+                    "the box of a switch that failed half-way")
         check_equal(x.layout(), before, "every output and the screen as they were")
         proc.terminate()
         check_equal(proc.wait(10), 4, "exit status")

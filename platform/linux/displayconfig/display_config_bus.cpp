@@ -100,11 +100,19 @@ std::string ReadConnector(const QDBusArgument& arg) {
   return connector.toStdString();
 }
 
+// An array, its elements each read by `read`.
+template <typename Read>
+auto ReadArray(const QDBusArgument& arg, Read read) {
+  std::vector<decltype(read())> items;
+  arg.beginArray();
+  while (!arg.atEnd()) items.push_back(read());
+  arg.endArray();
+  return items;
+}
+
 // a(siiddada{sv}): the modes of one monitor.
 std::vector<layout::Mode> ReadModes(const QDBusArgument& arg) {
-  std::vector<layout::Mode> modes;
-  arg.beginArray();
-  while (!arg.atEnd()) {
+  return ReadArray(arg, [&] {
     layout::Mode mode;
     QString id;
     double preferredScale = 0;
@@ -118,17 +126,13 @@ std::vector<layout::Mode> ReadModes(const QDBusArgument& arg) {
     mode.current = properties.value(QStringLiteral("is-current")).toBool();
     mode.preferred = properties.value(QStringLiteral("is-preferred")).toBool();
     mode.interlaced = properties.value(QStringLiteral("is-interlaced")).toBool();
-    modes.push_back(std::move(mode));
-  }
-  arg.endArray();
-  return modes;
+    return mode;
+  });
 }
 
 // a((ssss)a(siiddada{sv})a{sv})
 std::vector<layout::Monitor> ReadMonitors(const QDBusArgument& arg) {
-  std::vector<layout::Monitor> monitors;
-  arg.beginArray();
-  while (!arg.atEnd()) {
+  return ReadArray(arg, [&] {
     layout::Monitor monitor;
     QVariantMap properties;
     arg.beginStructure();
@@ -137,30 +141,22 @@ std::vector<layout::Monitor> ReadMonitors(const QDBusArgument& arg) {
     arg >> properties;
     arg.endStructure();
     monitor.properties = FromVariantMap(properties);
-    monitors.push_back(std::move(monitor));
-  }
-  arg.endArray();
-  return monitors;
+    return monitor;
+  });
 }
 
 // a(iiduba(ssss)a{sv})
 std::vector<layout::LogicalMonitor> ReadLogicalMonitors(const QDBusArgument& arg) {
-  std::vector<layout::LogicalMonitor> logical;
-  arg.beginArray();
-  while (!arg.atEnd()) {
+  return ReadArray(arg, [&] {
     layout::LogicalMonitor m;
     QVariantMap properties;
     arg.beginStructure();
     arg >> m.x >> m.y >> m.scale >> m.transform >> m.primary;
-    arg.beginArray();
-    while (!arg.atEnd()) m.connectors.push_back(ReadConnector(arg));
-    arg.endArray();
+    m.connectors = ReadArray(arg, [&] { return ReadConnector(arg); });
     arg >> properties;
     arg.endStructure();
-    logical.push_back(std::move(m));
-  }
-  arg.endArray();
-  return logical;
+    return m;
+  });
 }
 
 QDBusMessage Call(const DisplayConfigService& service, const QString& method) {

@@ -26,13 +26,9 @@ bool Rotated(uint32_t transform) { return (transform & 1) != 0; }  // 90 or 270 
 
 // The width and height a logical monitor takes in the layout.
 std::pair<int32_t, int32_t> Size(const Mode& mode, double scale, uint32_t transform, uint32_t layoutMode) {
-  double w = mode.width, h = mode.height;
-  if (Rotated(transform)) std::swap(w, h);
-  if (layoutMode == kLogical || layoutMode == kGlobalUiLogical) {
-    w /= scale;
-    h /= scale;
-  }
-  return {static_cast<int32_t>(std::lround(w)), static_cast<int32_t>(std::lround(h))};
+  const auto [w, h] = ShownSize(mode, transform);
+  if (layoutMode != kLogical && layoutMode != kGlobalUiLogical) return {w, h};
+  return {static_cast<int32_t>(std::lround(w / scale)), static_cast<int32_t>(std::lround(h / scale))};
 }
 
 // The scales of `a` that `b` lists too, as `a` lists them.
@@ -46,6 +42,12 @@ std::vector<double> Common(const std::vector<double>& a, const std::vector<doubl
 
 std::string SizeText(int32_t width, int32_t height) {
   return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// The mode the monitor on that connector shows; null without one.
+const Mode* ShownMode(const State& state, const std::string& connector) {
+  const Monitor* monitor = FindMonitor(state, connector);
+  return monitor ? CurrentMode(*monitor) : nullptr;
 }
 
 Plan Refused(std::string reason) { return {std::nullopt, std::move(reason), std::nullopt}; }
@@ -159,11 +161,8 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked,
   if (state.globalScaleRequired) {
     for (const LogicalMonitor& other : state.logicalMonitors) {
       if (&other == primary) continue;
-      for (const std::string& connector : other.connectors) {
-        const Monitor* monitor = FindMonitor(state, connector);
-        const Mode* current = monitor ? CurrentMode(*monitor) : nullptr;
-        if (current) scales = Common(scales, current->scales);
-      }
+      for (const std::string& connector : other.connectors)
+        if (const Mode* current = ShownMode(state, connector)) scales = Common(scales, current->scales);
     }
   }
   // The scale the user had comes back with the first mode that offers it again.
@@ -179,9 +178,7 @@ Plan PlanSwitch(const State& state, int32_t width, int32_t height, double asked,
   size_t primaryIndex = 0;
   int32_t newW = 0, newH = 0;
   for (const LogicalMonitor& logical : state.logicalMonitors) {
-    const Monitor* monitor =
-        logical.connectors.empty() ? nullptr : FindMonitor(state, logical.connectors.front());
-    const Mode* current = monitor ? CurrentMode(*monitor) : nullptr;
+    const Mode* current = logical.connectors.empty() ? nullptr : ShownMode(state, logical.connectors.front());
     const auto [w, h] = current ? Size(*current, logical.scale, logical.transform, state.layoutMode)
                                 : std::pair<int32_t, int32_t>{0, 0};
     if (&logical == primary) {

@@ -6,7 +6,7 @@
 #include "ports/display_settings.h"
 #include "rules/listed_modes.h"
 #include "rules/monitor_arrangement.h"
-#include "rules/xfce_displays.h"
+#include "rules/output_placement.h"
 #include "x_owners.h"
 
 struct _XDisplay;
